@@ -15,7 +15,9 @@ typedef ActiveConfiguration AC;
 
 static_assert(PROFILE_PATH_SIZE >= INSTANCE_KEY_SIZE + sizeof "\\Config00", "profile path");
 
-// Where a row lives for a load or a store; null when it has no key now.
+// Where a row lives for a load or a store; null when it has no key now. With
+// no profile chosen (0) a profile row has no subkey: a store then skips it
+// rather than make a Config00 that nothing reads.
 const char* row_key(bool in_profile, char* buffer)
 {
     if (!in_profile)
@@ -32,7 +34,7 @@ void write_text(const char* key, const char* name, const char* text)
 }
 
 // Numbers of the parameter table: REG_DWORD on the NT family, decimal REG_SZ
-// on Windows 9x (whose driver reads them as text).
+// on Windows 95 and 98 and on a Windows not recognised.
 void write_number(const char* key, const char* name, uint32_t value)
 {
     if (!key)
