@@ -1,9 +1,15 @@
 #!/bin/bash
 # Static checks of a release binary that cannot run here:
-#   check_pe.sh FILE ALLOWED_IMPORTS [EXPORT ...]
+#   check_pe.sh [--version A.B.C.D] FILE ALLOWED_IMPORTS [EXPORT ...]
 # PE32 (i686), subsystem 4.0, imports only from system DLLs and only
-# functions on the allow-list, the given exports spelled exactly.
+# functions on the allow-list, the given exports spelled exactly, and a
+# version resource whose file and product versions are A.B.C.D.
 set -u
+version=
+if [ "${1:-}" = --version ]; then
+    version=$2
+    shift 2
+fi
 file=$1
 allowed=$2
 shift 2
@@ -40,6 +46,19 @@ for export in "$@"; do
         fail=1
     fi
 done
+
+if [ -n "$version" ]; then
+    # VS_FIXEDFILEINFO: signature, structure version, then file and product
+    # version, each as two little-endian dwords (A.B and C.D).
+    IFS=. read -r a b c d <<<"$version"
+    word() { printf '%02x %02x' $(($1 & 255)) $(($1 >> 8)); }
+    pair="$(word "$b") $(word "$a") $(word "$d") $(word "$c")"
+    fixed="bd 04 ef fe 00 00 01 00 $pair $pair"
+    if ! od -An -tx1 -v -w16777216 "$file" | grep -q "$fixed"; then
+        say "has no version resource for $version"
+        fail=1
+    fi
+fi
 
 [ $fail = 0 ] && say "PE32, subsystem 4.0, $(wc -l <<<"$imports") reviewed imports"
 exit $fail
