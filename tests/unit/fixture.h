@@ -85,3 +85,14 @@ inline std::string nt4_card(int n = 1, const char* description = "Calyx PC Card"
 }
 
 }  // namespace layout
+
+// Cases of parameterised tests print as their name rather than as raw bytes
+// (test names and failure messages stay readable). A test file brings it in
+// with `using case_name::operator<<;` inside its own namespace.
+#include <ostream>
+namespace case_name {
+template <typename Case>
+auto operator<<(std::ostream& os, const Case& c) -> decltype((void)c.name, os) {
+    return os << c.name;
+}
+}  // namespace case_name

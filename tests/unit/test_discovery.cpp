@@ -2,6 +2,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 using namespace layout;
 
 TEST_F(SimTest, Win2000PcCardFoundThroughInstanceOne) {

@@ -4,6 +4,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 struct OsCase {
     const char* name;
     uint32_t platform, major, minor, build;

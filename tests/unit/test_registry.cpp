@@ -5,6 +5,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 const char KEY[] = "Software\\Test\\Key";
 PlatKey HKLM() { return PLAT_HKEY_LOCAL_MACHINE; }
 

@@ -5,6 +5,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 using namespace layout;
 
 const std::string TEXT_A(102, 'A');
