@@ -14,6 +14,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 const char GUID[] = "{5C1D0000-0000-4000-8000-000000000042}";
 
 class CardRecordsTest : public SimTest {

@@ -13,6 +13,8 @@
 
 namespace {
 
+using case_name::operator<<;
+
 using namespace layout;
 
 const char GUID[] = "{5C1D0000-0000-4000-8000-000000000042}";
