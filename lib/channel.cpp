@@ -95,9 +95,12 @@ Opened open_nt4(const char* vendor_code) {
         uint32_t defined = 0;
         if (!plat_query_dos_device(device_name, scratch, sizeof scratch)) {
             if (plat_get_last_error() != PLAT_ERROR_FILE_NOT_FOUND) return NOT_OPENED;
-            if (!plat_define_dos_device(PLAT_DDD_RAW_TARGET_PATH, device_name, raw_target) ||
-                !plat_query_dos_device(device_name, scratch, sizeof scratch))
+            if (!plat_define_dos_device(PLAT_DDD_RAW_TARGET_PATH, device_name, raw_target))
                 return NOT_OPENED;
+            if (!plat_query_dos_device(device_name, scratch, sizeof scratch)) {
+                remove_dos_name();  // leave no name of ours behind
+                return NOT_OPENED;
+            }
             defined = 1;
         }
         PlatHandle handle = plat_create_file(device_path);

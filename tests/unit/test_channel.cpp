@@ -373,7 +373,9 @@ INSTANTIATE_TEST_SUITE_P(
                         sim::fail_query_dos_device("RLORX521", 2);
                         simcard_add_named_device("RLORX522", card);
                     },
-                    66, {"query RLORX521", "define RLORX521", "query RLORX521"}},
+                    // The name this search defined does not stay behind.
+                    66,
+                    {"query RLORX521", "define RLORX521", "query RLORX521", "remove RLORX521"}},
         Nt4StopCase{"nine_instances_without_device", [](SimCard*) {}, 66,
                     nine_empty_instances()}),
     [](const auto& info) { return std::string(info.param.name); });
