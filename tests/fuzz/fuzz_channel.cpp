@@ -21,6 +21,7 @@
 #include "os.h"
 #include "sim.h"
 #include "store.h"
+#include "library_state.h"
 #include "tool.h"
 
 namespace {
@@ -116,15 +117,6 @@ int fuzz_driver(uint32_t code, const void* in, uint32_t in_size, void* out, uint
     return (mode & 0x01) ? 0 : 1;
 }
 
-void reset()
-{
-    sim::reset();
-    os_reset();
-    discovery_reset();
-    store_reset();
-    channel_reset();
-    card_records_reset();
-}
 
 void mark_release(const std::string& key)
 {
@@ -227,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider provider(data, size);
     input = &provider;
-    reset();
+    reset_library_state();
     install(provider.ConsumeIntegral<uint8_t>());
 
     for (int step = 0; step < 6 && provider.remaining_bytes() > 0; ++step) {

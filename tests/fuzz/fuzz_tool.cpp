@@ -16,6 +16,7 @@
 #include "os.h"
 #include "sim.h"
 #include "store.h"
+#include "library_state.h"
 #include "tool.h"
 
 namespace {
@@ -64,12 +65,7 @@ bool known_exit_code(int code) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
-    sim::reset();
-    os_reset();
-    discovery_reset();
-    store_reset();
-    channel_reset();
-    card_records_reset();
+    reset_library_state();
     sim::set_windows(WINDOWS[in.ConsumeIntegralInRange<size_t>(0, 4)]);
 
     const unsigned values = in.ConsumeIntegralInRange<unsigned>(0, 24);

@@ -5,21 +5,7 @@
 
 #include <string>
 
-#include "card_records.h"
-#include "channel.h"
-#include "discovery.h"
-#include "os.h"
-#include "sim.h"
-#include "store.h"
-
-inline void reset_library_state() {
-    sim::reset();
-    os_reset();
-    discovery_reset();
-    store_reset();
-    channel_reset();
-    card_records_reset();
-}
+#include "library_state.h"
 
 class SimTest : public ::testing::Test {
 protected:

@@ -1,0 +1,18 @@
+// The simulated Windows and the library's process-wide state back at program
+// start: what every native test and fuzz input begins from.
+#pragma once
+#include "card_records.h"
+#include "channel.h"
+#include "discovery.h"
+#include "os.h"
+#include "sim.h"
+#include "store.h"
+
+inline void reset_library_state() {
+    sim::reset();
+    os_reset();
+    discovery_reset();
+    store_reset();
+    channel_reset();
+    card_records_reset();
+}
