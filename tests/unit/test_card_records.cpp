@@ -269,6 +269,11 @@ struct SsidCase {
     std::string own_sent;
 };
 
+std::ostream& operator<<(std::ostream& os, const SsidCase& c) {
+    return os << "DesiredSSID of " << c.desired.size() << ", OwnSSID of " << c.own.size()
+              << " characters";
+}
+
 class ApplyTexts : public CardRecordsTest, public ::testing::WithParamInterface<SsidCase> {};
 
 TEST_P(ApplyTexts, AreSentByteForByte) {

@@ -235,6 +235,10 @@ struct BusyCase {
     int sleeps;
 };
 
+std::ostream& operator<<(std::ostream& os, const BusyCase& c) {
+    return os << c.busy_answers << " busy answers";
+}
+
 class BusyDriver : public ChannelTest, public ::testing::WithParamInterface<BusyCase> {};
 
 TEST_P(BusyDriver, IsAskedAgainEvery100msUpToTenTimes) {
@@ -621,6 +625,10 @@ struct GetCase {
     unsigned copied;    // words written after the length word
 };
 
+std::ostream& operator<<(std::ostream& os, const GetCase& c) {
+    return os << "asked " << c.asked << ", reported " << c.reported << ", status " << c.status;
+}
+
 class RecordRead : public ChannelTest, public ::testing::WithParamInterface<GetCase> {};
 
 // Data word i of the driver's answer.
@@ -722,6 +730,8 @@ struct PutCase {
     uint16_t sent;       // the frame's length word
     unsigned data_words; // data words copied into the frame
 };
+
+std::ostream& operator<<(std::ostream& os, const PutCase& c) { return os << "length " << c.length; }
 
 class RecordWrite : public ChannelTest, public ::testing::WithParamInterface<PutCase> {};
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "platform/device.h"
@@ -159,6 +160,10 @@ struct DefaultRecord {
     std::vector<uint16_t> data;
 };
 
+std::ostream& operator<<(std::ostream& os, const DefaultRecord& r) {
+    return os << "record 0x" << std::hex << r.id << std::dec << " of length " << r.length;
+}
+
 class DefaultRecords : public SimCardTest, public ::testing::WithParamInterface<DefaultRecord> {};
 
 TEST_P(DefaultRecords, ReadAsSet) {
@@ -186,6 +191,10 @@ struct Truncation {
     uint16_t status;
     unsigned delivered;  // data words written into the frame
 };
+
+std::ostream& operator<<(std::ostream& os, const Truncation& t) {
+    return os << "stored " << t.stored << ", asked " << t.asked;
+}
 
 class GetLengths : public SimCardTest, public ::testing::WithParamInterface<Truncation> {};
 
@@ -303,6 +312,10 @@ struct EdgeLength {
     uint16_t length;
     uint16_t stored;  // for a get: the record's length
 };
+
+std::ostream& operator<<(std::ostream& os, const EdgeLength& e) {
+    return os << "command " << e.command << ", length " << e.length << ", stored " << e.stored;
+}
 
 class EdgeLengths : public SimCardTest, public ::testing::WithParamInterface<EdgeLength> {};
 
@@ -436,6 +449,8 @@ struct BadRequest {
     unsigned frame_size;
     bool null_frame;
 };
+
+std::ostream& operator<<(std::ostream& os, const BadRequest& r) { return os << r.what; }
 
 class BadRequests : public SimCardTest, public ::testing::WithParamInterface<BadRequest> {};
 
