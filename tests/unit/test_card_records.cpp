@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fixture.h"
+#include "card_fixture.h"
 #include "sim_device.h"
 #include "simcard.h"
 
@@ -18,12 +18,10 @@ using case_name::operator<<;
 
 const char GUID[] = "{5C1D0000-0000-4000-8000-000000000042}";
 
-class CardRecordsTest : public SimTest {
+class CardRecordsTest : public CardTest {
 protected:
     void SetUp() override {
-        SimTest::SetUp();
-        card_ = std::make_unique<SimCard>();
-        simcard_init(card_.get());
+        CardTest::SetUp();
         // Windows XP with the card behind the adapter's NetCfgInstanceId.
         sim::set_windows(sim::Windows::WinXp);
         detect_os_class(nullptr);
@@ -35,19 +33,6 @@ protected:
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
 
-    SimCard* card() { return card_.get(); }
-
-    // Record data words as the card stored them; empty when never put.
-    std::vector<uint16_t> stored(uint16_t id, int* length = nullptr) {
-        std::vector<uint16_t> words(SIMCARD_RECORD_DATA_WORDS);
-        const int n = simcard_get_stored(card(), id, words.data(), words.size());
-        if (length) *length = n;
-        if (n < 0) return {};
-        words.resize(n > 0 ? n - 1 : 0);
-        return words;
-    }
-
-    std::unique_ptr<SimCard> card_;
 };
 
 // ---------------------------------------------------------------- identity query

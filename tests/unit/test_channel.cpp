@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "fixture.h"
+#include "card_fixture.h"
 #include "sim_device.h"
 #include "simcard.h"
 
@@ -80,19 +80,13 @@ struct ScriptedDriver {
     }
 };
 
-class ChannelTest : public SimTest {
+class ChannelTest : public CardTest {
 protected:
-    void SetUp() override {
-        SimTest::SetUp();
-        card_ = std::make_unique<SimCard>();
-        simcard_init(card_.get());
-    }
     void TearDown() override {
         channel_close();
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
 
-    SimCard* card() { return card_.get(); }
 
     // The scripted driver opened on Windows 98; its requests cleared afterwards.
     void open_scripted() {
@@ -109,7 +103,6 @@ protected:
         EXPECT_EQ(driver_channel.frame.context, 0u);
     }
 
-    std::unique_ptr<SimCard> card_;
     ScriptedDriver driver_;  // lives as long as the channel may use it
 };
 

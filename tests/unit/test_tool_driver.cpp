@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "encryption.h"
-#include "fixture.h"
+#include "card_fixture.h"
 #include "sim_device.h"
 #include "simcard.h"
 #include "tool_runner.h"
@@ -64,19 +64,13 @@ struct AtPut {
     int64_t driver_enable;
 };
 
-class ToolDriverTest : public SimTest {
+class ToolDriverTest : public CardTest {
 protected:
-    void SetUp() override {
-        SimTest::SetUp();
-        card_ = std::make_unique<SimCard>();
-        simcard_init(card_.get());
-    }
     void TearDown() override {
         EXPECT_EQ(driver_channel.open_generation, 0u) << "channel left open";
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
 
-    SimCard* card() { return card_.get(); }
 
     // The card as a device whose puts note what the registry held just then.
     void serve_card(const std::string& name) {
@@ -109,19 +103,10 @@ protected:
         serve_card(GUID);
     }
 
-    // Data words of a record the card stored; empty when never put.
-    std::vector<uint16_t> on_card(uint16_t id) {
-        std::vector<uint16_t> words(SIMCARD_RECORD_DATA_WORDS);
-        const int n = simcard_get_stored(card(), id, words.data(), words.size());
-        if (n < 0) return {};
-        words.resize(n > 0 ? n - 1 : 0);
-        return words;
-    }
-
     // The 102 characters of record 0x0900 as the card received them.
     std::string encryption_on_card() {
         std::string text;
-        for (uint16_t w : on_card(0x0900)) {
+        for (uint16_t w : stored(0x0900)) {
             text += static_cast<char>(w & 0xFF);
             text += static_cast<char>(w >> 8);
         }
@@ -134,7 +119,6 @@ protected:
         return n;
     }
 
-    std::unique_ptr<SimCard> card_;
     std::string key_;
     std::vector<AtPut> at_put_;
 };
@@ -341,9 +325,9 @@ TEST_F(ToolDriverTest, DriverEnableIsStoredBeforeTheCardIsTold) {
     ASSERT_EQ(at_put_.size(), 1u);
     EXPECT_EQ(at_put_[0].id, 0x0902);
     EXPECT_EQ(at_put_[0].driver_enable, 0);
-    EXPECT_EQ(on_card(0x0902), std::vector<uint16_t>{0});
+    EXPECT_EQ(stored(0x0902), std::vector<uint16_t>{0});
     ASSERT_EQ(run_tool({"R", "1"}).exit_code, 0);
-    EXPECT_EQ(on_card(0x0902), std::vector<uint16_t>{1});
+    EXPECT_EQ(stored(0x0902), std::vector<uint16_t>{1});
     EXPECT_EQ(sim::get_dword(key_, "DriverEnable"), 1);
 }
 
