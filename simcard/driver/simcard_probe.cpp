@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../../tests/win32/simcard_service.h"
+#include "simcard_service.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// Win32 tests: simcard.sys as a kernel service. Installs and starts the
-// stand-in driver with a configuration, reads and changes the card through
-// its control request, stops and removes it again.
+// simcard.sys as a kernel service, for the programs that test against it
+// (the Win32 test tier, simcard_probe). Installs and starts the stand-in
+// driver with a configuration, reads and changes the card through its
+// control request, stops and removes it again.
 //
 // The driver lives as long as the wineserver of the prefix: start it from the
 // test program itself (or keep the wineserver running), and stop it when done.
@@ -10,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "../../simcard/driver/simcard_ioctl.h"
+#include "simcard_ioctl.h"
 
 struct SimcardServiceConfig {
     // Service name; the driver is copied to system32\drivers\<service>.sys.
