@@ -1,6 +1,7 @@
 // simcard_probe: loads simcard.sys as a kernel service under Wine (or
 // Windows), talks to it as the adapter library would and prints what came
-// back. A development check of the driver, not part of the test tier.
+// back. A check of the driver itself; ctest runs it beside the Win32 tier.
+// Its last line, "N passed, M failed", is what the test is judged by.
 //
 //   simcard_probe.exe [path\to\simcard.sys]
 #include <windows.h>
