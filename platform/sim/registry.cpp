@@ -77,9 +77,13 @@ std::shared_ptr<Key> walk(std::shared_ptr<Key> from, const char* path, bool crea
     return from;
 }
 
-bool denied(const std::shared_ptr<Key>& key, uint32_t access) {
-    auto it = state().denied.find(lower(key->path()));
+bool denied_path(const std::string& path, uint32_t access) {
+    auto it = state().denied.find(lower(path));
     return it != state().denied.end() && (it->second & access) != 0;
+}
+
+bool denied(const std::shared_ptr<Key>& key, uint32_t access) {
+    return denied_path(key->path(), access);
 }
 
 PlatKey new_handle(std::shared_ptr<Key> key, uint32_t access) {
@@ -94,14 +98,37 @@ long open(PlatKey root, const char* sub_key, uint32_t access, PlatKey* out, bool
     std::string shown = (base ? base->path() : "?") + "\\" + (sub_key ? sub_key : "");
     state().reg_log.push_back(std::string(verb) + " " + shown);
     if (!base) return PLAT_ERROR_INVALID_HANDLE;
-    // Walk without creating first, so that a denied key is not created.
-    auto key = walk(base, sub_key, false);
-    if (!key) {
-        if (!create) return PLAT_ERROR_FILE_NOT_FOUND;
-        // Check every existing ancestor for a denial of sub key creation.
-        key = walk(base, sub_key, true);
+    const std::vector<std::string> parts = split(sub_key);
+    std::shared_ptr<Key> key = base;
+    size_t existing = 0;
+    for (; existing < parts.size(); ++existing) {
+        auto it = key->children.find(lower(parts[existing]));
+        if (it == key->children.end()) break;
+        key = it->second;
     }
-    if (denied(key, access)) return PLAT_ERROR_ACCESS_DENIED;
+    if (existing == parts.size()) {
+        // An existing key opens only for access its own security allows.
+        if (denied(key, access)) return PLAT_ERROR_ACCESS_DENIED;
+        *out = new_handle(key, access);
+        return PLAT_ERROR_SUCCESS;
+    }
+    if (!create) return PLAT_ERROR_FILE_NOT_FOUND;
+    // Each missing key is made under its parent, which must allow sub key
+    // creation, and the new leaf must allow the access asked for. Everything
+    // is checked before anything is made, so a refusal leaves nothing behind.
+    std::string path = key->path();
+    for (size_t i = existing; i < parts.size(); ++i) {
+        if (denied_path(path, PLAT_KEY_CREATE_SUB_KEY)) return PLAT_ERROR_ACCESS_DENIED;
+        path = path.empty() ? parts[i] : path + "\\" + parts[i];
+    }
+    if (denied_path(path, access)) return PLAT_ERROR_ACCESS_DENIED;
+    for (size_t i = existing; i < parts.size(); ++i) {
+        auto child = std::make_shared<Key>();
+        child->name = parts[i];
+        child->parent = key.get();
+        key->children.emplace(lower(parts[i]), child);
+        key = child;
+    }
     *out = new_handle(key, access);
     return PLAT_ERROR_SUCCESS;
 }
