@@ -3,14 +3,14 @@
 #include <cstring>
 
 #include "channel.h"
+#include "discovery.h"
+#include "registry.h"
 #include "store.h"
 
 const DriverIdentity REQUIRED_DRIVER_IDENTITY = {1, 6, 41};
 
 DriverIdentity card_identity;
 uint32_t card_identity_valid;
-
-static const char VENDOR_CODE[] = "ORX";
 
 void card_record_prepare(uint16_t* record, uint16_t length, uint16_t id) {
     std::memset(record, 0, (1u + length) * sizeof(uint16_t));
@@ -50,7 +50,7 @@ void card_record_encryption(uint16_t* record, const char* text) {
 }
 
 void read_card_identity(DriverIdentity* identity) {
-    uint16_t record[2 + RECORD_LENGTH_IDENTITY - 1];
+    uint16_t record[card_record_words(RECORD_LENGTH_IDENTITY)];
     card_record_prepare(record, RECORD_LENGTH_IDENTITY, RECORD_DRIVER_IDENTITY);
     card_get_record(record);
     // The buffer holds exactly this record, so a longer answer was cut to it.
@@ -63,6 +63,24 @@ bool identity_is_required(const DriverIdentity& identity) {
     return identity.variant == REQUIRED_DRIVER_IDENTITY.variant &&
            identity.major == REQUIRED_DRIVER_IDENTITY.major &&
            identity.minor == REQUIRED_DRIVER_IDENTITY.minor;
+}
+
+int registry_release_ok() {
+    const struct {
+        const char* name;
+        uint16_t required;
+    } parts[] = {
+        {"DriverVariant", REQUIRED_DRIVER_IDENTITY.variant},
+        {"DriverMajor", REQUIRED_DRIVER_IDENTITY.major},
+        {"DriverMinor", REQUIRED_DRIVER_IDENTITY.minor},
+    };
+    for (const auto& part : parts) {
+        int32_t value = 0;
+        if (!reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, instance_key, part.name, &value) ||
+            value != part.required)
+            return 0;
+    }
+    return 1;
 }
 
 int query_card_status() {
@@ -118,7 +136,7 @@ void apply_configuration_records() {
         card_put_record(record);
         card_record_word(record, RECORD_DRIVER_ENABLE, c.driver_enable);
         card_put_record(record);
-        channel_action(128);
+        channel_action(CHANNEL_ACTION_APPLY);
     }
     channel_close();
 }

@@ -33,8 +33,12 @@ enum : uint16_t {
 enum : unsigned {
     RECORD_TEXT_MAX = 32,  // bytes of text a text record carries
     // Words of the largest record the system keeps: length, type, 51 data words.
-    RECORD_BUFFER_WORDS = 2 + RECORD_LENGTH_ENCRYPTION - 1,
+    RECORD_BUFFER_WORDS = 1 + RECORD_LENGTH_ENCRYPTION,
 };
+
+// Words a record buffer needs for a record of this length: the length word,
+// then `length` words.
+constexpr unsigned card_record_words(uint16_t length) { return 1u + length; }
 
 struct DriverIdentity {
     uint16_t variant;
@@ -61,6 +65,10 @@ void card_record_encryption(uint16_t* record, const char* text);
 // so that a read that fails leaves zeros, never a stale identity.
 void read_card_identity(DriverIdentity* identity);
 bool identity_is_required(const DriverIdentity& identity);
+// The installed release as the driver's installation recorded it:
+// DriverVariant, DriverMajor and DriverMinor of the instance key, read in this
+// order, must each be readable and equal REQUIRED_DRIVER_IDENTITY's.
+int registry_release_ok();
 
 // Opens the channel, reads the driver identity, closes. 0 when the driver
 // was reached and reported another identity, 1 otherwise.

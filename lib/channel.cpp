@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "card_records.h"
 #include "discovery.h"
 #include "os.h"
 #include "registry.h"
@@ -219,7 +220,7 @@ uint16_t channel_transact(RequestFrame* frame, uint32_t* byte_count) {
 uint16_t channel_action(uint16_t code) {
     if (driver_channel.open_generation == 0) return CHANNEL_STATUS_NO_DRIVER;
     switch (code) {
-    case 4: case 6: case 11: case 12: case 128: break;
+    case 4: case 6: case 11: case 12: case CHANNEL_ACTION_APPLY: break;
     default: return CHANNEL_STATUS_BAD_ACTION;
     }
     RequestFrame& f = driver_channel.frame;
@@ -274,11 +275,12 @@ uint16_t card_put_record(const uint16_t* record) {
 }
 
 uint16_t check_driver_range() {
-    uint16_t range[8] = {6, 0x0827};
+    uint16_t range[card_record_words(RECORD_LENGTH_RANGE)];
+    card_record_prepare(range, RECORD_LENGTH_RANGE, RECORD_DRIVER_RANGE);
     uint16_t status = card_get_record(range);
     if (status != CHANNEL_STATUS_OK && status != CHANNEL_STATUS_TRUNCATED) return status;
     // Variant, bottom and top are the third to fifth data words.
-    if (range[0] < 6) return CHANNEL_STATUS_INCOMPATIBLE;
+    if (range[0] < RECORD_LENGTH_RANGE) return CHANNEL_STATUS_INCOMPATIBLE;
     const uint16_t variant = range[4], bottom = range[5], top = range[6];
     bool match = false;
     for (const RangeRow& row : driver_range_table)

@@ -25,6 +25,10 @@ enum : uint16_t {
 
 enum : uint16_t { CHANNEL_DISCONNECT_STATUS = 69 };
 
+// The action that has the running driver take the records put before it;
+// every configuration write ends with it.
+enum : uint16_t { CHANNEL_ACTION_APPLY = 128 };
+
 enum : unsigned {
     REQUEST_FRAME_SIZE = 8204,
     FRAME_DATA_WORDS = 4096,

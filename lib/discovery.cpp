@@ -1,12 +1,13 @@
 #include "discovery.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "format.h"
 #include "os.h"
 #include "registry.h"
 
 const char* const adapter_hardware_ids[] = {"ORVIX-CALYX-2B13", "ORVIX-CALYX-0087", nullptr};
+const char VENDOR_CODE[] = "ORX";
 
 char instance_key[INSTANCE_KEY_SIZE];
 
@@ -19,7 +20,6 @@ const char CLASS_NT[] = "System\\CurrentControlSet\\Control\\Class";
 const char NET_CLASS_FORMAT[] = "%s\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\%04ld";
 const char SERVICES[] = "System\\CurrentControlSet\\Services";
 const char NT4_FORMAT[] = "%s\\RL%s521\\Parameters";
-const char VENDOR_CODE[] = "ORX";
 const char DESCRIPTION_PC_CARD[] = "Calyx PC Card";
 const char DESCRIPTION_USB[] = "USB Adapter";
 
@@ -27,26 +27,24 @@ const char DESCRIPTION_USB[] = "USB Adapter";
 // 255-character key name.
 enum { PATH_SIZE = 600 };
 
-bool compose(char* out, unsigned size, const char* format, const char* a, const char* b) {
-    int n = std::snprintf(out, size, format, a, b);
-    return n >= 0 && static_cast<unsigned>(n) < size;
+// Takes a candidate instance key; one that did not fit is refused (as not
+// found) rather than kept shortened.
+bool set_instance_key(const char* candidate, bool fitted) {
+    if (!fitted) return false;
+    std::memcpy(instance_key, candidate, INSTANCE_KEY_SIZE);
+    return true;
 }
 
-// Sets instance_key to root\driver; refuses (as not found) a path that would
-// not fit, rather than keep a shortened one.
 bool set_instance_key(const char* root, const char* driver) {
     char candidate[INSTANCE_KEY_SIZE];
-    if (!compose(candidate, sizeof candidate, "%s\\%s", root, driver)) return false;
-    std::memcpy(instance_key, candidate, sizeof candidate);
-    return true;
+    return set_instance_key(candidate,
+                            format_bounded(candidate, sizeof candidate, "%s\\%s", root, driver));
 }
 
 bool set_instance_key_number(long number) {
     char candidate[INSTANCE_KEY_SIZE];
-    int n = std::snprintf(candidate, sizeof candidate, NET_CLASS_FORMAT, CLASS_NT, number);
-    if (n < 0 || static_cast<unsigned>(n) >= sizeof candidate) return false;
-    std::memcpy(instance_key, candidate, sizeof candidate);
-    return true;
+    return set_instance_key(
+        candidate, format_bounded(candidate, sizeof candidate, NET_CLASS_FORMAT, CLASS_NT, number));
 }
 
 // Reads "Driver" (as text) or "DrvInst" (as number) from key_path.
@@ -64,7 +62,7 @@ bool read_instance(const char* key_path, bool by_number, const char* class_root)
 // USB: only the first instance sub key of the hardware ID counts.
 bool usb_attempt(const char* enum_root, const char* id, bool by_number, const char* class_root) {
     char usb[PATH_SIZE];
-    if (!compose(usb, sizeof usb, "%s\\USB\\%s", enum_root, id)) return false;
+    if (!format_bounded(usb, sizeof usb, "%s\\USB\\%s", enum_root, id)) return false;
     PlatKey key = nullptr;
     if (plat_reg_open_key(PLAT_HKEY_LOCAL_MACHINE, usb, &key) != PLAT_ERROR_SUCCESS) return false;
     char first[256];
@@ -73,32 +71,35 @@ bool usb_attempt(const char* enum_root, const char* id, bool by_number, const ch
     if (rc != PLAT_ERROR_SUCCESS) return false;
     first[sizeof first - 1] = 0;
     char instance[PATH_SIZE];
-    if (!compose(instance, sizeof instance, "%s\\%s", usb, first)) return false;
+    if (!format_bounded(instance, sizeof instance, "%s\\%s", usb, first)) return false;
     return read_instance(instance, by_number, class_root);
 }
 
 bool pc_card_attempt(const char* enum_root, const char* id, const char* instance_number,
                      bool by_number, const char* class_root) {
     char path[PATH_SIZE];
-    int n = std::snprintf(path, sizeof path, "%s\\PCMCIA\\%s\\%s", enum_root, id, instance_number);
-    if (n < 0 || static_cast<unsigned>(n) >= sizeof path) return false;
+    if (!format_bounded(path, sizeof path, "%s\\PCMCIA\\%s\\%s", enum_root, id, instance_number))
+        return false;
     return read_instance(path, by_number, class_root);
 }
 
 bool is_description(const char* text, const char* expected) { return std::strcmp(text, expected) == 0; }
 
-// Counts the sub keys of path (each one a device instance).
-int count_sub_keys(const char* path) {
+// Counts the sub keys of path whose names start with prefix (each one a
+// device instance or a driver service); an empty prefix counts them all.
+int count_sub_keys(const char* path, const char* prefix) {
     PlatKey key = nullptr;
     if (plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, path, PLAT_KEY_ENUMERATE_SUB_KEYS, &key) !=
         PLAT_ERROR_SUCCESS)
         return 0;
+    const size_t prefix_length = std::strlen(prefix);
     int count = 0;
     for (uint32_t index = 0;; ++index) {
         char name[260];
         uint32_t size = sizeof name;
         if (plat_reg_enum_key_ex(key, index, name, &size) != PLAT_ERROR_SUCCESS) break;
-        ++count;
+        name[sizeof name - 1] = 0;
+        if (std::strncmp(name, prefix, prefix_length) == 0) ++count;
     }
     plat_reg_close_key(key);
     return count;
@@ -120,7 +121,7 @@ int find_instance_key(const char* hardware_id) {
         return usb_attempt(ENUM_NT, hardware_id, true, CLASS_NT) ||
                pc_card_attempt(ENUM_NT, hardware_id, "1", true, CLASS_NT);
     case OS_WINNT:
-        std::snprintf(instance_key, sizeof instance_key, NT4_FORMAT, SERVICES, VENDOR_CODE);
+        format_bounded(instance_key, sizeof instance_key, NT4_FORMAT, SERVICES, VENDOR_CODE);
         return 1;
     default:
         instance_key[0] = 0;
@@ -168,47 +169,24 @@ int find_adapter(const char* const* hardware_ids) {
 }
 
 int count_adapters(const char* const* hardware_ids) {
-    int count = 0;
     char prefix[16];
-    std::snprintf(prefix, sizeof prefix, "RL%s52", VENDOR_CODE);
-    const size_t prefix_length = std::strlen(prefix);
-
-    PlatKey services = nullptr;
-    if (plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, SERVICES, PLAT_KEY_ENUMERATE_SUB_KEYS,
-                             &services) == PLAT_ERROR_SUCCESS) {
-        for (uint32_t index = 0;; ++index) {
-            char name[260];
-            uint32_t size = sizeof name;
-            if (plat_reg_enum_key_ex(services, index, name, &size) != PLAT_ERROR_SUCCESS) break;
-            name[sizeof name - 1] = 0;
-            if (std::strncmp(name, prefix, prefix_length) == 0) ++count;
-        }
-        plat_reg_close_key(services);
-    }
+    format_bounded(prefix, sizeof prefix, "RL%s52", VENDOR_CODE);
+    int count = count_sub_keys(SERVICES, prefix);
 
     const char* root = (os_class & OS_MASK_WIN9X) ? ENUM_9X : ENUM_NT;
     if (hardware_ids) {
         for (const char* const* id = hardware_ids; *id; ++id) {
             char path[PATH_SIZE];
-            if (compose(path, sizeof path, "%s\\USB\\%s", root, *id)) count += count_sub_keys(path);
+            if (format_bounded(path, sizeof path, "%s\\USB\\%s", root, *id))
+                count += count_sub_keys(path, "");
         }
         for (const char* const* id = hardware_ids; *id; ++id) {
             char path[PATH_SIZE];
-            int n = std::snprintf(path, sizeof path, "%s\\PCMCIA\\%s", root, *id);
-            if (n >= 0 && static_cast<unsigned>(n) < sizeof path) count += count_sub_keys(path);
+            if (format_bounded(path, sizeof path, "%s\\PCMCIA\\%s", root, *id))
+                count += count_sub_keys(path, "");
         }
     }
     return count;
-}
-
-int profile_key_path(int profile, char* buffer, unsigned size) {
-    if (!buffer || !size || !instance_key[0] || profile < 1 || profile > 99) return 0;
-    int n = std::snprintf(buffer, size, "%s\\Config%02d", instance_key, profile);
-    if (n < 0 || static_cast<unsigned>(n) >= size) {
-        buffer[0] = 0;
-        return 0;
-    }
-    return 1;
 }
 
 void discovery_reset() { std::memset(instance_key, 0, sizeof instance_key); }

@@ -17,9 +17,9 @@ void load_profile_list()
     }
 
     for (uint32_t n = 1; n <= PROFILE_COUNT; ++n) {
-        char path[PROFILE_PATH_SIZE];
+        char path[PROFILE_KEY_SIZE];
         char* name = config.profile_names[n - 1];
-        if (store_profile_path(n, path, sizeof path)) {
+        if (profile_key_path(n, path, sizeof path)) {
             store_read_text(path, "ConfigName", name, CONFIG_TEXT_SIZE);
             if (reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, path, "NetworkType", &number))
                 config.profile_types[n - 1] = (uint32_t)number;
@@ -48,8 +48,8 @@ void store_profile_list()
 
     for (uint32_t n = 1; n <= PROFILE_COUNT; ++n) {
         const char* name = config.profile_names[n - 1];
-        char path[PROFILE_PATH_SIZE];
-        if (store_profile_path(n, path, sizeof path)) {
+        char path[PROFILE_KEY_SIZE];
+        if (profile_key_path(n, path, sizeof path)) {
             if (name[0] == '\0') {
                 reg_delete_tree(PLAT_HKEY_LOCAL_MACHINE, path);
             } else {

@@ -5,6 +5,7 @@
 
 #include "discovery.h"
 #include "encryption.h"
+#include "format.h"
 #include "os.h"
 #include "platform/system.h"
 #include "registry.h"
@@ -13,8 +14,6 @@ namespace {
 
 typedef ActiveConfiguration AC;
 
-static_assert(PROFILE_PATH_SIZE >= INSTANCE_KEY_SIZE + sizeof "\\Config00", "profile path");
-
 // Where a row lives for a load or a store; null when it has no key now. With
 // no profile chosen (0) a profile row has no subkey: a store then skips it
 // rather than make a Config00 that nothing reads.
@@ -22,7 +21,7 @@ const char* row_key(bool in_profile, char* buffer)
 {
     if (!in_profile)
         return store_instance_key();
-    return store_profile_path(active_configuration.current_profile, buffer, PROFILE_PATH_SIZE)
+    return profile_key_path(active_configuration.current_profile, buffer, PROFILE_KEY_SIZE)
                ? buffer
                : nullptr;
 }
@@ -64,7 +63,7 @@ void set_text(char* field, const char* text)
 
 void load_row(const ParameterRow& row)
 {
-    char path[PROFILE_PATH_SIZE];
+    char path[PROFILE_KEY_SIZE];
     bool in_profile = row.load_group == GROUP_PROFILE && active_configuration.current_profile != 0;
     const char* key = row_key(in_profile, path);
     if (row.kind == PARAM_TEXT) {
@@ -87,7 +86,7 @@ void store_row(const ParameterRow& row, unsigned groups)
     const AC& config = active_configuration;
     if ((row.flags & PARAM_NOT_WITH_SOFTEX) && config.softex_pcmcia != 0)
         return;
-    char path[PROFILE_PATH_SIZE];
+    char path[PROFILE_KEY_SIZE];
     bool in_profile = row.store_group == GROUP_PROFILE && !(groups & GROUP_TO_ROOT);
     const char* key = row_key(in_profile, path);
     if (row.kind == PARAM_TEXT) {
@@ -167,11 +166,23 @@ const char* store_instance_key()
     return instance_key[0] != '\0' ? instance_key : nullptr;
 }
 
-int store_profile_path(uint32_t profile, char* buffer, unsigned size)
+int profile_key_path(uint32_t profile, char* buffer, unsigned size)
 {
-    if (profile < 1 || profile > PROFILE_COUNT)
+    if (!buffer || size == 0)
         return 0;
-    return profile_key_path((int)profile, buffer, size);
+    const char* root = store_instance_key();
+    if (root && profile >= 1 && profile <= PROFILE_COUNT &&
+        format_bounded(buffer, size, "%s\\Config%02lu", root, (unsigned long)profile))
+        return 1;
+    buffer[0] = '\0';
+    return 0;
+}
+
+int existing_profile_key_path(uint32_t profile, char* buffer, unsigned size)
+{
+    char name[REG_STRING_SIZE];
+    return profile_key_path(profile, buffer, size) &&
+           reg_read_string(PLAT_HKEY_LOCAL_MACHINE, buffer, "ConfigName", name);
 }
 
 void load_parameters(unsigned groups)

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "discovery.h"
 #include "network_types.h"
 #include "profiles.h"
 #include "window_position.h"
@@ -14,7 +15,6 @@ enum : unsigned {
     PROFILE_COUNT = 4,       // profiles 1 to 4
     PARAMETER_COUNT = 17,
     COMPUTER_NAME_SIZE = 33,  // what GetComputerNameA is given
-    PROFILE_PATH_SIZE = 160,  // "<instance_key>\\ConfigNN"
 };
 
 // Restart reasons a page leaves on its profile.
@@ -23,6 +23,8 @@ enum : uint8_t {
     RESTART_ADAPTER = 0x02,      // Adapter page: I/O base or interrupt
 };
 
+// Copies for installers: the profile names, the current profile, the keys set
+// before an adapter was installed, the installer mailbox.
 #define ORVIX_DRIVER_KEY "Software\\Orvix\\Driver"
 
 struct ActiveConfiguration {
@@ -128,9 +130,13 @@ int store_read_text(const char* sub_key, const char* name, char* field, unsigned
 // instance_key, or null before an adapter was found: nothing is then read
 // from or written to the top of HKEY_LOCAL_MACHINE.
 const char* store_instance_key();
-// Profile n's subkey path into buffer: 1, or 0 for a number outside 1 to 4 or
-// a path that cannot be built.
-int store_profile_path(uint32_t profile, char* buffer, unsigned size);
+// Holds any profile subkey path: "<instance_key>\\ConfigNN".
+enum : unsigned { PROFILE_KEY_SIZE = INSTANCE_KEY_SIZE + sizeof "\\Config00" - 1 };
+// Profile n's subkey path into buffer: 1, or 0 (buffer emptied) for a number
+// outside 1 to 4, no instance key yet, or a buffer too small.
+int profile_key_path(uint32_t profile, char* buffer, unsigned size);
+// The same for a profile that exists: one whose ConfigName can be read.
+int existing_profile_key_path(uint32_t profile, char* buffer, unsigned size);
 
 // Back to program start (tests).
 void store_reset();

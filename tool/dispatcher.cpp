@@ -2,8 +2,10 @@
 // checks that decides the exit code.
 #include <cstring>
 
+#include "card_records.h"
 #include "commands.h"
 #include "discovery.h"
+#include "encryption.h"
 #include "exit_codes.h"
 #include "os.h"
 #include "tool.h"
@@ -34,10 +36,6 @@ const Command COMMANDS[] = {
     {'W', 1, 2, 1, NEEDS_ADAPTER},
 };
 
-const unsigned ENCRYPTION_TEXT_CHARACTERS = 102;
-const char NAME_PLACEHOLDER[] = "XXXXXX";
-const char MAC_PLACEHOLDER[] = "XXXXXXXXXXXX";
-
 const Command* find_command(char c) {
     for (const Command& command : COMMANDS)
         if (command.character == c) return &command;
@@ -53,7 +51,7 @@ bool arguments_ok(const Command& command, int count, const char* const* argument
     if (count < command.min_arguments) return false;
     if (command.max_arguments >= 0 && count > command.max_arguments) return false;
     if ((command.character == 'E' || command.character == 'e') &&
-        std::strlen(arguments[0]) != ENCRYPTION_TEXT_CHARACTERS)
+        std::strlen(arguments[0]) != ENCRYPTION_TEXT_LENGTH)
         return false;
     if (command.profile_index >= 0 && command.profile_index < count &&
         !valid_profile(arguments[command.profile_index]))

@@ -9,17 +9,16 @@
 #include "discovery.h"
 #include "encryption.h"
 #include "exit_codes.h"
+#include "format.h"
 #include "registry.h"
+#include "store.h"
 
 namespace {
 
-const char VENDOR_CODE[] = "ORX";
-const char ORVIX_DRIVER[] = "Software\\Orvix\\Driver";
-const char MAC_PLACEHOLDER[] = "XXXXXXXXXXXX";
 const unsigned WEP_KEY_CHARACTERS = 5;
 
 // Open the channel, check the running driver's identity, put one record (then
-// action 128) or read the MAC address, close.
+// the apply action) or read the MAC address, close.
 int driver_step(const uint16_t* put, char* mac_text, unsigned mac_size) {
     if (channel_open(VENDOR_CODE) != CHANNEL_STATUS_OK) {
         channel_close();
@@ -34,10 +33,10 @@ int driver_step(const uint16_t* put, char* mac_text, unsigned mac_size) {
     int result = EXIT_OK;
     if (put) {
         card_put_record(put);
-        channel_action(128);
+        channel_action(CHANNEL_ACTION_APPLY);
     }
     if (mac_text) {
-        uint16_t mac[2 + RECORD_LENGTH_MAC - 1];
+        uint16_t mac[card_record_words(RECORD_LENGTH_MAC)];
         card_record_prepare(mac, RECORD_LENGTH_MAC, RECORD_MAC_ADDRESS);
         const uint16_t status = card_get_record(mac);
         // A read that failed or came back short has no address to show.
@@ -53,13 +52,11 @@ int driver_step(const uint16_t* put, char* mac_text, unsigned mac_size) {
     return result;
 }
 
-// The registry key of profile p: the instance key for 0; a profile sub key
-// must have a name.
+// The registry key of profile p: the instance key for 0, else the profile's
+// subkey, which must exist.
 bool profile_key(int profile, char* key, unsigned size) {
-    if (profile == 0) return std::snprintf(key, size, "%s", instance_key) > 0;
-    char name[REG_STRING_SIZE];
-    return profile_key_path(profile, key, size) &&
-           reg_read_string(PLAT_HKEY_LOCAL_MACHINE, key, "ConfigName", name);
+    if (profile == 0) return format_bounded(key, size, "%s", instance_key) && key[0];
+    return existing_profile_key_path(static_cast<uint32_t>(profile), key, size);
 }
 
 // One key argument of 'K' into a slot.
@@ -99,8 +96,6 @@ bool parse_key_arguments(const char* const* arguments, EncryptionRecord* record)
 
 }  // namespace
 
-int command_read_driver_enable();
-
 int command_store_text(const char* text, int profile, bool apply) {
     if (!store_encryption_text(text, profile)) return EXIT_STORE_FAILED;
     if (!apply) return EXIT_OK;
@@ -122,7 +117,7 @@ int command_driver_enable(char which) {
     const int stored = reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, instance_key, "DriverEnable", value);
     // The driver takes the stored value at its next start; the running one
     // is told now if it can be.
-    uint16_t record[2 + RECORD_LENGTH_WORD - 1];
+    uint16_t record[card_record_words(RECORD_LENGTH_WORD)];
     card_record_word(record, RECORD_DRIVER_ENABLE, static_cast<uint32_t>(value));
     driver_step(record, nullptr, 0);
     return stored ? EXIT_OK : EXIT_STORE_FAILED;
@@ -176,7 +171,7 @@ int command_set_keys(const char* const* arguments) {
     // Without an installed adapter the record waits for the installation.
     const int stored = find_adapter(adapter_hardware_ids)
                            ? store_encryption_text(text, 1)
-                           : reg_write_string(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER, "Encryption",
+                           : reg_write_string(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, "Encryption",
                                               text);
     return stored ? EXIT_OK : EXIT_STORE_FAILED;
 }
