@@ -10,6 +10,20 @@
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { reset_library_state(); }
+    // Every test, whatever path it took, leaves no key or device handle open.
+    void TearDown() override { expect_no_open_handles(); }
+
+    // A fresh machine in the middle of a test (one case of a loop). The reset
+    // forgets open handles, so what ran before it is checked first.
+    void restart() {
+        expect_no_open_handles();
+        reset_library_state();
+    }
+
+    static void expect_no_open_handles() {
+        EXPECT_EQ(sim::open_key_handles(), 0) << "registry key handles left open";
+        EXPECT_EQ(sim::open_device_handles(), 0) << "device handles left open";
+    }
 };
 
 // Where an installed adapter's keys live, for each kind of Windows.

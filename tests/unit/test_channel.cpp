@@ -461,7 +461,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A connect that gets no answer must not find the previous connect's context.
 TEST_F(ChannelTest, UnansweredConnectAfterAGoodOneIsNoDriver) {
     for (sim::Windows which : {sim::Windows::Win98, sim::Windows::WinXp}) {
-        reset_library_state();
+        restart();
         simcard_init(card());
         windows(which);
         install_for(which, card());
@@ -592,7 +592,7 @@ TEST_F(ChannelTest, RangeAnswerLeftUnwrittenIsRefused) {
 // The top word lies in the frame, but past the length the driver reported.
 TEST_F(ChannelTest, RangeReportedShortIsRefusedWhateverTheFrameHolds) {
     for (uint16_t status : {0, 8}) {
-        reset_library_state();
+        restart();
         driver_ = ScriptedDriver();
         driver_.answer = [status](RequestFrame& f, uint32_t* returned) {
             ScriptedDriver::behave(f, returned);
@@ -680,7 +680,7 @@ TEST_F(ChannelTest, FailedReadLeavesTheBufferAlone) {
         uint16_t result;
     };
     for (const Case& c : {Case{1, 1, 1}, Case{1, 68, 68}, Case{1, 0xFFFF, 0xFFFF}, Case{0, 0, 66}}) {
-        reset_library_state();
+        restart();
         driver_ = ScriptedDriver();
         open_scripted();
         driver_.answer = [c](RequestFrame& f, uint32_t* returned) {

@@ -2,11 +2,13 @@
 
 namespace {
 
+class DiscoveryTest : public SimTest {};
+
 using case_name::operator<<;
 
 using namespace layout;
 
-TEST_F(SimTest, Win2000PcCardFoundThroughInstanceOne) {
+TEST_F(DiscoveryTest, Win2000PcCardFoundThroughInstanceOne) {
     sim::set_windows(sim::Windows::Win2000);
     detect_os_class(nullptr);
     const std::string key = win2000_pc_card();
@@ -17,14 +19,14 @@ TEST_F(SimTest, Win2000PcCardFoundThroughInstanceOne) {
     EXPECT_EQ(sim::open_key_handles(), 0);
 }
 
-TEST_F(SimTest, WinXpDrvInstFormatsFourDigits) {
+TEST_F(DiscoveryTest, WinXpDrvInstFormatsFourDigits) {
     detect_os_class(nullptr);  // XP
     winxp_pc_card(ID1, 7);
     EXPECT_EQ(find_adapter(adapter_hardware_ids), 1);
     EXPECT_EQ(std::string(instance_key), std::string(NT_CLASS) + "\\" + NET_GUID + "\\0007");
 }
 
-TEST_F(SimTest, WinXpDrvInstAsDecimalText) {
+TEST_F(DiscoveryTest, WinXpDrvInstAsDecimalText) {
     detect_os_class(nullptr);
     sim::set_string(std::string(NT_ENUM) + "\\PCMCIA\\" + ID1 + "\\1", "DrvInst", "12");
     sim::set_string(std::string(NT_CLASS) + "\\" + NET_GUID + "\\0012", "VendorDescription",
@@ -33,7 +35,7 @@ TEST_F(SimTest, WinXpDrvInstAsDecimalText) {
     EXPECT_EQ(std::string(instance_key), std::string(NT_CLASS) + "\\" + NET_GUID + "\\0012");
 }
 
-TEST_F(SimTest, UsbFirstSubKeyOnlyAndBeforePcCard) {
+TEST_F(DiscoveryTest, UsbFirstSubKeyOnlyAndBeforePcCard) {
     detect_os_class(nullptr);
     winxp_pc_card(ID1, 3);
     const std::string usb = std::string(NT_ENUM) + "\\USB\\" + ID1;
@@ -45,7 +47,7 @@ TEST_F(SimTest, UsbFirstSubKeyOnlyAndBeforePcCard) {
     EXPECT_EQ(std::string(instance_key), std::string(NT_CLASS) + "\\" + NET_GUID + "\\0009");
 }
 
-TEST_F(SimTest, UsbWithoutValueFallsBackToPcCard) {
+TEST_F(DiscoveryTest, UsbWithoutValueFallsBackToPcCard) {
     detect_os_class(nullptr);
     const std::string key = winxp_pc_card(ID1, 3);
     sim::create_key(std::string(NT_ENUM) + "\\USB\\" + ID1 + "\\first");  // no DrvInst
@@ -53,7 +55,25 @@ TEST_F(SimTest, UsbWithoutValueFallsBackToPcCard) {
     EXPECT_EQ(std::string(instance_key), key);
 }
 
-TEST_F(SimTest, Win9xPcCardAndUsb) {
+// A USB key with no instance below it: the enumeration fails, the key must
+// still be closed, and the PC Card is found.
+TEST_F(DiscoveryTest, UsbWithoutSubKeyFallsBackToPcCard) {
+    for (sim::Windows windows : {sim::Windows::Win98, sim::Windows::Win2000, sim::Windows::WinXp}) {
+        restart();
+        sim::set_windows(windows);
+        detect_os_class(nullptr);
+        const std::string key = windows == sim::Windows::Win98   ? win9x_pc_card()
+                                : windows == sim::Windows::Win2000 ? win2000_pc_card()
+                                                                   : winxp_pc_card();
+        const char* root = windows == sim::Windows::Win98 ? "Enum" : NT_ENUM;
+        sim::create_key(std::string(root) + "\\USB\\" + ID1);
+        EXPECT_EQ(find_adapter(adapter_hardware_ids), 1) << key;
+        EXPECT_EQ(std::string(instance_key), key);
+        EXPECT_EQ(sim::open_key_handles(), 0) << key;
+    }
+}
+
+TEST_F(DiscoveryTest, Win9xPcCardAndUsb) {
     sim::set_windows(sim::Windows::Win98);
     detect_os_class(nullptr);
     const std::string key = win9x_pc_card(ID2, "Net\\0002");
@@ -68,7 +88,7 @@ TEST_F(SimTest, Win9xPcCardAndUsb) {
     EXPECT_EQ(std::string(instance_key), "System\\CurrentControlSet\\Services\\Class\\Net\\0005");
 }
 
-TEST_F(SimTest, Win95UsesTheSameLayoutAsWin98) {
+TEST_F(DiscoveryTest, Win95UsesTheSameLayoutAsWin98) {
     sim::set_windows(sim::Windows::Win95);
     detect_os_class(nullptr);
     const std::string key = win9x_pc_card();
@@ -76,10 +96,10 @@ TEST_F(SimTest, Win95UsesTheSameLayoutAsWin98) {
     EXPECT_EQ(std::string(instance_key), key);
 }
 
-TEST_F(SimTest, DescriptionComparisonIsExact) {
+TEST_F(DiscoveryTest, DescriptionComparisonIsExact) {
     detect_os_class(nullptr);
     for (const char* wrong : {"calyx pc card", "Calyx PC Card ", "Calyx PC", "", "USB adapter"}) {
-        reset_library_state();
+        restart();
         detect_os_class(nullptr);
         winxp_pc_card(ID1, 7, wrong);
         EXPECT_EQ(find_adapter(adapter_hardware_ids), 0) << wrong;
@@ -88,7 +108,7 @@ TEST_F(SimTest, DescriptionComparisonIsExact) {
     }
 }
 
-TEST_F(SimTest, FirstHardwareIdWinsWhenBothMatch) {
+TEST_F(DiscoveryTest, FirstHardwareIdWinsWhenBothMatch) {
     detect_os_class(nullptr);
     const std::string first = winxp_pc_card(ID1, 1);
     winxp_pc_card(ID2, 2);
@@ -96,7 +116,7 @@ TEST_F(SimTest, FirstHardwareIdWinsWhenBothMatch) {
     EXPECT_EQ(std::string(instance_key), first);
 }
 
-TEST_F(SimTest, SecondHardwareIdExaminedWhenFirstDoesNotMatch) {
+TEST_F(DiscoveryTest, SecondHardwareIdExaminedWhenFirstDoesNotMatch) {
     detect_os_class(nullptr);
     winxp_pc_card(ID1, 1, "Some Other Card");
     const std::string second = winxp_pc_card(ID2, 2);
@@ -104,7 +124,7 @@ TEST_F(SimTest, SecondHardwareIdExaminedWhenFirstDoesNotMatch) {
     EXPECT_EQ(std::string(instance_key), second);
 }
 
-TEST_F(SimTest, Nt4TriesInstancesInOrder) {
+TEST_F(DiscoveryTest, Nt4TriesInstancesInOrder) {
     sim::set_windows(sim::Windows::Nt40);
     detect_os_class(nullptr);
     const std::string third = nt4_card(3);
@@ -116,7 +136,7 @@ TEST_F(SimTest, Nt4TriesInstancesInOrder) {
     EXPECT_EQ(std::string(instance_key), third);
 }
 
-TEST_F(SimTest, Nt4DoesNotAcceptUsbDescriptionAndEndsOnNine) {
+TEST_F(DiscoveryTest, Nt4DoesNotAcceptUsbDescriptionAndEndsOnNine) {
     sim::set_windows(sim::Windows::Nt40);
     detect_os_class(nullptr);
     nt4_card(2, "USB Adapter");
@@ -125,7 +145,7 @@ TEST_F(SimTest, Nt4DoesNotAcceptUsbDescriptionAndEndsOnNine) {
               "System\\CurrentControlSet\\Services\\RLORX529\\Parameters");
 }
 
-TEST_F(SimTest, UnknownOsFindsNothingAndEmptiesKey) {
+TEST_F(DiscoveryTest, UnknownOsFindsNothingAndEmptiesKey) {
     detect_os_class(nullptr);
     winxp_pc_card();
     find_adapter(adapter_hardware_ids);
@@ -135,7 +155,7 @@ TEST_F(SimTest, UnknownOsFindsNothingAndEmptiesKey) {
     EXPECT_STREQ(instance_key, "");
 }
 
-TEST_F(SimTest, NothingInstalledKeepsPreviousKey) {
+TEST_F(DiscoveryTest, NothingInstalledKeepsPreviousKey) {
     sim::set_windows(sim::Windows::Win2000);
     detect_os_class(nullptr);
     EXPECT_EQ(find_adapter(adapter_hardware_ids), 0);
@@ -144,7 +164,7 @@ TEST_F(SimTest, NothingInstalledKeepsPreviousKey) {
 
 // A Driver value whose path would not fit the 128-byte key is not found,
 // rather than cut to some other key.
-TEST_F(SimTest, OversizeDriverValueIsRefused) {
+TEST_F(DiscoveryTest, OversizeDriverValueIsRefused) {
     sim::set_windows(sim::Windows::Win2000);
     detect_os_class(nullptr);
     const std::string longest_fitting(127 - std::string(NT_CLASS).size() - 1, 'k');
@@ -154,7 +174,7 @@ TEST_F(SimTest, OversizeDriverValueIsRefused) {
     EXPECT_EQ(find_adapter(adapter_hardware_ids), 1);
     EXPECT_EQ(std::string(instance_key).size(), 127u);
 
-    reset_library_state();
+    restart();
     sim::set_windows(sim::Windows::Win2000);
     detect_os_class(nullptr);
     for (size_t length : {longest_fitting.size() + 1, size_t(255), size_t(300)}) {
@@ -166,7 +186,7 @@ TEST_F(SimTest, OversizeDriverValueIsRefused) {
     }
 }
 
-TEST_F(SimTest, ProfileKeyPath) {
+TEST_F(DiscoveryTest, ProfileKeyPath) {
     char buffer[PROFILE_KEY_SIZE];
     EXPECT_EQ(profile_key_path(1, buffer, sizeof buffer), 0);  // no instance key yet
     detect_os_class(nullptr);

@@ -4,6 +4,8 @@
 
 namespace {
 
+class OsTest : public SimTest {};
+
 using case_name::operator<<;
 
 struct OsCase {
@@ -60,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, OsDetection, ::testing::ValuesIn(OS_CASES),
                              return n;
                          });
 
-TEST_F(SimTest, VersionCallFailingGivesUnknownWithText) {
+TEST_F(OsTest, VersionCallFailingGivesUnknownWithText) {
     sim::set_windows(sim::Windows::WinXp);
     detect_os_class(nullptr);
     sim::fail_version();
@@ -69,7 +71,7 @@ TEST_F(SimTest, VersionCallFailingGivesUnknownWithText) {
     EXPECT_STREQ(text, "Unknown OS!");
 }
 
-TEST_F(SimTest, UnknownPlatformKeepsThePreviousText) {
+TEST_F(OsTest, UnknownPlatformKeepsThePreviousText) {
     sim::set_windows(sim::Windows::Win2000);
     detect_os_class(nullptr);
     sim::set_version(3, 10, 0, 1, "");  // Windows CE
@@ -78,14 +80,14 @@ TEST_F(SimTest, UnknownPlatformKeepsThePreviousText) {
     EXPECT_STREQ(text, "WIN2000 Versie 5.00 Service Pack 4 Build 2195");
 }
 
-TEST_F(SimTest, UnknownPlatformAtStartLeavesTextEmpty) {
+TEST_F(OsTest, UnknownPlatformAtStartLeavesTextEmpty) {
     sim::set_version(0, 3, 11, 1, "");  // Win32s
     char text[OS_VERSION_TEXT_SIZE] = "junk";
     EXPECT_EQ(detect_os_class(text), OS_UNKNOWN);
     EXPECT_STREQ(text, "");
 }
 
-TEST_F(SimTest, LongServicePackTextIsCutToTheBuffer) {
+TEST_F(OsTest, LongServicePackTextIsCutToTheBuffer) {
     std::string csd(127, 'S');
     sim::set_version(2, 5, 1, 2600, csd.c_str());
     char text[OS_VERSION_TEXT_SIZE + 8];

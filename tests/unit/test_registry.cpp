@@ -5,6 +5,8 @@
 
 namespace {
 
+class RegistryTest : public SimTest {};
+
 using case_name::operator<<;
 
 const char KEY[] = "Software\\Test\\Key";
@@ -58,7 +60,7 @@ TEST_P(DwordRead, ConvertsOrFails) {
 INSTANTIATE_TEST_SUITE_P(Values, DwordRead, ::testing::ValuesIn(DWORD_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SimTest, DwordReadOfMissingValueOrKeyLeavesOutputAlone) {
+TEST_F(RegistryTest, DwordReadOfMissingValueOrKeyLeavesOutputAlone) {
     int32_t value = 77;
     EXPECT_EQ(reg_read_dword(HKLM(), KEY, "V", &value), 0);
     sim::create_key(KEY);
@@ -111,7 +113,7 @@ TEST_P(StringRead, DeliversTerminatedTextOrLeavesBufferAlone) {
 INSTANTIATE_TEST_SUITE_P(Values, StringRead, ::testing::ValuesIn(STRING_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SimTest, WriteStringCreatesKeysAndStoresTerminator) {
+TEST_F(RegistryTest, WriteStringCreatesKeysAndStoresTerminator) {
     EXPECT_EQ(reg_write_string(HKLM(), "A\\B\\C", "Name", "value"), 1);
     uint32_t type = 0;
     std::vector<uint8_t> data;
@@ -123,7 +125,7 @@ TEST_F(SimTest, WriteStringCreatesKeysAndStoresTerminator) {
     EXPECT_EQ(data, std::vector<uint8_t>{0});
 }
 
-TEST_F(SimTest, WriteDwordStoresFourLittleEndianBytes) {
+TEST_F(RegistryTest, WriteDwordStoresFourLittleEndianBytes) {
     EXPECT_EQ(reg_write_dword(HKLM(), KEY, "N", 0x01020304), 1);
     uint32_t type = 0;
     std::vector<uint8_t> data;
@@ -132,7 +134,7 @@ TEST_F(SimTest, WriteDwordStoresFourLittleEndianBytes) {
     EXPECT_EQ(data, (std::vector<uint8_t>{4, 3, 2, 1}));
 }
 
-TEST_F(SimTest, WritesFailOnAccessDenied) {
+TEST_F(RegistryTest, WritesFailOnAccessDenied) {
     sim::create_key(KEY);
     sim::deny_access(KEY, PLAT_KEY_SET_VALUE);
     EXPECT_EQ(reg_write_string(HKLM(), KEY, "S", "x"), 0);
@@ -141,7 +143,7 @@ TEST_F(SimTest, WritesFailOnAccessDenied) {
     EXPECT_EQ(sim::open_key_handles(), 0);
 }
 
-TEST_F(SimTest, ReadsFailOnAccessDenied) {
+TEST_F(RegistryTest, ReadsFailOnAccessDenied) {
     sim::set_string(KEY, "S", "x");
     sim::deny_access(KEY, PLAT_KEY_QUERY_VALUE);
     char buffer[REG_STRING_SIZE] = "keep";
@@ -153,7 +155,7 @@ TEST_F(SimTest, ReadsFailOnAccessDenied) {
 }
 
 // An empty path would reach the root of HKEY_LOCAL_MACHINE itself.
-TEST_F(SimTest, ValueOperationsRefuseAnEmptyOrNullPath) {
+TEST_F(RegistryTest, ValueOperationsRefuseAnEmptyOrNullPath) {
     const std::string before = sim::dump();
     char buffer[REG_STRING_SIZE] = "keep";
     int32_t value = 9;
@@ -167,7 +169,7 @@ TEST_F(SimTest, ValueOperationsRefuseAnEmptyOrNullPath) {
     EXPECT_TRUE(sim::registry_log().empty());
 }
 
-TEST_F(SimTest, DeleteTreeRemovesEverythingBelow) {
+TEST_F(RegistryTest, DeleteTreeRemovesEverythingBelow) {
     sim::set_string("Root\\Victim\\A\\A1", "v", "1");
     sim::set_string("Root\\Victim\\A\\A2\\Deep", "v", "1");
     sim::set_string("Root\\Victim\\B", "v", "1");
@@ -179,7 +181,7 @@ TEST_F(SimTest, DeleteTreeRemovesEverythingBelow) {
     EXPECT_EQ(sim::open_key_handles(), 0);
 }
 
-TEST_F(SimTest, DeleteTreeErrors) {
+TEST_F(RegistryTest, DeleteTreeErrors) {
     sim::set_string("Root\\Victim\\Child", "v", "1");
     const std::string before = sim::dump();
     EXPECT_EQ(reg_delete_tree(HKLM(), ""), PLAT_ERROR_BADKEY);
@@ -188,7 +190,7 @@ TEST_F(SimTest, DeleteTreeErrors) {
     EXPECT_EQ(sim::dump(), before);
 }
 
-TEST_F(SimTest, DeleteTreeStopsAtTheFirstErrorAndPassesItBack) {
+TEST_F(RegistryTest, DeleteTreeStopsAtTheFirstErrorAndPassesItBack) {
     sim::set_string("Root\\Victim\\A", "v", "1");
     sim::set_string("Root\\Victim\\B", "v", "1");
     sim::deny_access("Root\\Victim\\B", PLAT_DELETE);

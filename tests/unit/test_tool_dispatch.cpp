@@ -5,6 +5,8 @@
 
 namespace {
 
+class ToolDispatchTest : public SimTest {};
+
 using case_name::operator<<;
 
 using namespace layout;
@@ -210,13 +212,13 @@ TEST_P(DispatchOnWindows, RegistryCommandsWorkOnTheInstanceKey) {
 INSTANTIATE_TEST_SUITE_P(Windows, DispatchOnWindows, ::testing::ValuesIn(WINDOWS_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SimTest, UnknownWindowsFindsNoAdapter) {
+TEST_F(ToolDispatchTest, UnknownWindowsFindsNoAdapter) {
     sim::set_version(3, 1, 0, 1, "");
     EXPECT_EQ(run_tool({"H"}).exit_code, 2);
     EXPECT_EQ(run_tool({"E", TEXT_A}).exit_code, 2);
 }
 
-TEST_F(SimTest, VeryLongAndManyArgumentsAreRefused) {
+TEST_F(ToolDispatchTest, VeryLongAndManyArgumentsAreRefused) {
     xp_adapter_with_profiles();
     const std::string before = sim::dump();
     EXPECT_EQ(run_tool({std::string(100000, 'E')}).exit_code, 4);

@@ -439,7 +439,7 @@ TEST_F(ToolDriverTest, WrongIdentityEndsBeforeAnyRecordWork) {
     const std::vector<std::vector<std::string>> commands = {
         {"e", TEXT, "0"}, {"W", "abcde", "0"}, {"M"}, {"R", "1"}};
     for (const auto& arguments : commands) {
-        reset_library_state();
+        restart();
         simcard_init(card());
         install_xp();
         simcard_set_identity(card(), 1, 6, 40);
