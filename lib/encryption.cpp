@@ -16,29 +16,29 @@ enum : unsigned { KEYS_OFFSET = 12, TEXT_BASE = 38 };
 
 void put16(uint8_t* p, uint16_t v)
 {
-    p[0] = (uint8_t)v;
-    p[1] = (uint8_t)(v >> 8);
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
 }
 
 void put32(uint8_t* p, uint32_t v)
 {
-    put16(p, (uint16_t)v);
-    put16(p + 2, (uint16_t)(v >> 16));
+    put16(p, static_cast<uint16_t>(v));
+    put16(p + 2, static_cast<uint16_t>(v >> 16));
 }
 
 uint16_t get16(const uint8_t* p)
 {
-    return (uint16_t)(p[0] | (p[1] << 8));
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 uint32_t get32(const uint8_t* p)
 {
-    return (uint32_t)get16(p) | ((uint32_t)get16(p + 2) << 16);
+    return static_cast<uint32_t>(get16(p)) | (static_cast<uint32_t>(get16(p + 2)) << 16);
 }
 
 char text_char(unsigned six_bits)
 {
-    return (char)((six_bits & 63) + TEXT_BASE);
+    return static_cast<char>((six_bits & 63) + TEXT_BASE);
 }
 
 // Length of text when it is at most limit characters, else limit + 1; never
@@ -93,8 +93,8 @@ uint8_t fold_scramble_seed(const char* key)
 {
     uint8_t seed = 0;
     for (unsigned i = 0; i < SCRAMBLE_KEY_LENGTH; ++i) {
-        uint8_t c = (uint8_t)key[i];
-        seed = (uint8_t)((seed ^ c) + c);
+        uint8_t c = static_cast<uint8_t>(key[i]);
+        seed = static_cast<uint8_t>((seed ^ c) + c);
     }
     return seed;
 }
@@ -116,9 +116,9 @@ unsigned encode_encryption_record(const char* key, char* text, unsigned text_siz
     unsigned j = 0;
     for (unsigned i = 0; i < count; i += 3) {
         unsigned left = count - i;
-        uint8_t p = (uint8_t)(bytes[i] ^ (uint8_t)(seed + i));
-        uint8_t q = left > 1 ? (uint8_t)(bytes[i + 1] ^ (uint8_t)(seed + i + 1)) : 0;
-        uint8_t r = left > 2 ? (uint8_t)(bytes[i + 2] ^ (uint8_t)(seed + i + 2)) : 0;
+        uint8_t p = static_cast<uint8_t>(bytes[i] ^ static_cast<uint8_t>(seed + i));
+        uint8_t q = left > 1 ? static_cast<uint8_t>(bytes[i + 1] ^ static_cast<uint8_t>(seed + i + 1)) : 0;
+        uint8_t r = left > 2 ? static_cast<uint8_t>(bytes[i + 2] ^ static_cast<uint8_t>(seed + i + 2)) : 0;
         text[j++] = text_char(p >> 2);
         text[j++] = text_char(((p & 3) << 4) | (q >> 4));
         if (left > 1)
@@ -143,8 +143,8 @@ unsigned decode_encryption_record(const char* key, uint8_t* out, unsigned capaci
     for (size_t i = 0; i < n; ++i) {
         // Differences from '&' masked to six bits or less: the same whether
         // char is signed or not, and a stray character just decodes to junk.
-        unsigned a = (unsigned)((uint8_t)text[j] - TEXT_BASE);
-        unsigned b = (unsigned)((uint8_t)text[j + 1] - TEXT_BASE);
+        unsigned a = (static_cast<uint8_t>(text[j]) - TEXT_BASE);
+        unsigned b = (static_cast<uint8_t>(text[j + 1]) - TEXT_BASE);
         unsigned byte;
         switch (i % 3) {
         case 0:
@@ -158,10 +158,10 @@ unsigned decode_encryption_record(const char* key, uint8_t* out, unsigned capaci
             ++j;
             break;
         }
-        out[i] = (uint8_t)(byte ^ (uint8_t)(seed + i));
+        out[i] = static_cast<uint8_t>(byte ^ static_cast<uint8_t>(seed + i));
         ++j;
     }
-    return (unsigned)n;
+    return static_cast<unsigned>(n);
 }
 
 int decode_valid_encryption_text(const char* text, EncryptionRecord* record)
@@ -192,18 +192,18 @@ int parse_hex_bytes(uint8_t* out, const char* digits, unsigned count)
         char d = digits[k];
         unsigned value;
         if (d >= '0' && d <= '9')
-            value = (unsigned)(d - '0');
+            value = static_cast<unsigned>(d - '0');
         else if (d >= 'A' && d <= 'F')
-            value = (unsigned)(d - 'A' + 10);
+            value = static_cast<unsigned>(d - 'A' + 10);
         else if (d >= 'a' && d <= 'f')
-            value = (unsigned)(d - 'a' + 10);
+            value = static_cast<unsigned>(d - 'a' + 10);
         else
             return 0;
         accumulator += value;
         if (k % 2 == 0) {
             accumulator <<= 4;
         } else {
-            out[k / 2] = (uint8_t)accumulator;
+            out[k / 2] = static_cast<uint8_t>(accumulator);
             accumulator = 0;
         }
     }

@@ -13,7 +13,7 @@ void load_profile_list()
     if (root && reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType", &number)) {
         // Anything but a profile number counts as none chosen: a Config07
         // would load nothing but defaults and then store them as the active set.
-        config.current_profile = (uint32_t)number <= PROFILE_COUNT ? (uint32_t)number : 0;
+        config.current_profile = static_cast<uint32_t>(number) <= PROFILE_COUNT ? static_cast<uint32_t>(number) : 0;
     }
 
     for (uint32_t n = 1; n <= PROFILE_COUNT; ++n) {
@@ -22,7 +22,7 @@ void load_profile_list()
         if (profile_key_path(n, path, sizeof path)) {
             store_read_text(path, "ConfigName", name, CONFIG_TEXT_SIZE);
             if (reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, path, "NetworkType", &number))
-                config.profile_types[n - 1] = (uint32_t)number;
+                config.profile_types[n - 1] = static_cast<uint32_t>(number);
         }
         config.shown_types[n - 1] = config.profile_types[n - 1];
         if (!config.profile_new[n - 1] && name[0] == '\0')
@@ -42,9 +42,9 @@ void store_profile_list()
     const ActiveConfiguration& config = active_configuration;
     const char* root = store_instance_key();
     if (root)
-        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType", (int32_t)config.current_profile);
+        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType", static_cast<int32_t>(config.current_profile));
     reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, "Cur_conf",
-                    (int32_t)config.current_profile);
+                    static_cast<int32_t>(config.current_profile));
 
     for (uint32_t n = 1; n <= PROFILE_COUNT; ++n) {
         const char* name = config.profile_names[n - 1];
@@ -55,11 +55,11 @@ void store_profile_list()
             } else {
                 reg_write_string(PLAT_HKEY_LOCAL_MACHINE, path, "ConfigName", name);
                 reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, path, "NetworkType",
-                                (int32_t)config.profile_types[n - 1]);
+                                static_cast<int32_t>(config.profile_types[n - 1]));
             }
         }
         char copy_name[16];
-        snprintf(copy_name, sizeof copy_name, "Config%02lu", (unsigned long)n);
+        snprintf(copy_name, sizeof copy_name, "Config%02lu", static_cast<unsigned long>(n));
         reg_write_string(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, copy_name, name);
     }
 }

@@ -39,10 +39,10 @@ void write_number(const char* key, const char* name, uint32_t value)
     if (!key)
         return;
     if (os_class & OS_MASK_NT) {
-        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, key, name, (int32_t)value);
+        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, key, name, static_cast<int32_t>(value));
     } else {
         char text[16];
-        snprintf(text, sizeof text, "%lu", (unsigned long)value);
+        snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(value));
         reg_write_string(PLAT_HKEY_LOCAL_MACHINE, key, name, text);
     }
 }
@@ -52,7 +52,7 @@ int read_number(const char* key, const char* name, uint32_t* value)
     int32_t read;
     if (!key || !reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, key, name, &read))
         return 0;
-    *value = (uint32_t)read;
+    *value = static_cast<uint32_t>(read);
     return 1;
 }
 
@@ -93,7 +93,7 @@ void store_row(const ParameterRow& row, unsigned groups)
         write_text(key, row.name, config.*row.text);
     } else if (row.flags & PARAM_NT4_DWORD) {
         if (os_class == OS_WINNT && key)
-            reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, key, row.name, (int32_t)(config.*row.number));
+            reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, key, row.name, static_cast<int32_t>(config.*row.number));
     } else {
         write_number(key, row.name, config.*row.number);
     }
@@ -172,7 +172,7 @@ int profile_key_path(uint32_t profile, char* buffer, unsigned size)
         return 0;
     const char* root = store_instance_key();
     if (root && profile >= 1 && profile <= PROFILE_COUNT &&
-        format_bounded(buffer, size, "%s\\Config%02lu", root, (unsigned long)profile))
+        format_bounded(buffer, size, "%s\\Config%02lu", root, static_cast<unsigned long>(profile)))
         return 1;
     buffer[0] = '\0';
     return 0;

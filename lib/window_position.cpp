@@ -9,7 +9,7 @@ namespace {
 // top of the range cannot wrap round to fit.
 bool fits(int32_t start, int32_t extent, int32_t edge)
 {
-    return (uint64_t)(uint32_t)start + (uint32_t)extent <= (uint64_t)(uint32_t)edge;
+    return static_cast<uint64_t>(static_cast<uint32_t>(start)) + static_cast<uint32_t>(extent) <= static_cast<uint64_t>(static_cast<uint32_t>(edge));
 }
 
 void read_position(const char* name, int32_t* field)
@@ -29,8 +29,8 @@ WindowPosition sheet_window_position(int32_t saved_x, int32_t saved_y, int32_t w
     if (fits(saved_x, width, desktop_right) && fits(saved_y, height, desktop_bottom))
         return WindowPosition{saved_x, saved_y, 0};
     // In 64 bits: the difference of two 32-bit values may not fit in 32.
-    int32_t x = (int32_t)(((int64_t)desktop_right - width) / 2);
-    int32_t y = (int32_t)(((int64_t)desktop_bottom - height) / 2);
+    int32_t x = static_cast<int32_t>((static_cast<int64_t>(desktop_right) - width) / 2);
+    int32_t y = static_cast<int32_t>((static_cast<int64_t>(desktop_bottom) - height) / 2);
     return WindowPosition{x, y, 1};
 }
 

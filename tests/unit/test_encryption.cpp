@@ -15,8 +15,8 @@ using Bytes = std::vector<uint8_t>;
 std::string encode(const Bytes& bytes)
 {
     std::vector<char> text(bytes.size() * 2 + 8, '#');
-    unsigned n = encode_encryption_record(scramble_key_string, text.data(), (unsigned)text.size(),
-                                          bytes.data(), (unsigned)bytes.size());
+    unsigned n = encode_encryption_record(scramble_key_string, text.data(), static_cast<unsigned>(text.size()),
+                                          bytes.data(), static_cast<unsigned>(bytes.size()));
     EXPECT_EQ(n, std::strlen(text.data()));
     return std::string(text.data());
 }
@@ -24,7 +24,7 @@ std::string encode(const Bytes& bytes)
 Bytes decode(const std::string& text)
 {
     Bytes out(text.size(), 0xEE);
-    unsigned n = decode_encryption_record(scramble_key_string, out.data(), (unsigned)out.size(),
+    unsigned n = decode_encryption_record(scramble_key_string, out.data(), static_cast<unsigned>(out.size()),
                                           text.c_str());
     out.resize(n);
     return out;
@@ -45,7 +45,7 @@ std::string six_bit_text(const Bytes& bytes)
         int g = 0;
         for (int b = 0; b < 6; ++b)
             g = g * 2 + bits[k + b];
-        text += (char)('&' + g);
+        text += static_cast<char>('&' + g);
     }
     return text;
 }
@@ -55,7 +55,7 @@ std::string reference_encode(const Bytes& bytes, uint8_t seed)
 {
     Bytes v(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
-        v[i] = bytes[i] ^ (uint8_t)(seed + i);
+        v[i] = bytes[i] ^ static_cast<uint8_t>(seed + i);
     return six_bit_text(v);
 }
 
@@ -63,7 +63,7 @@ Bytes random_bytes(std::mt19937& rng, size_t n)
 {
     Bytes b(n);
     for (auto& x : b)
-        x = (uint8_t)rng();
+        x = static_cast<uint8_t>(rng());
     return b;
 }
 
@@ -164,7 +164,7 @@ TEST(EncryptionSeed, XorValueWrapsPast255)
     // The text is the six-bit spelling of the XOR values themselves.
     Bytes xor_values(300);
     for (size_t i = 0; i < xor_values.size(); ++i)
-        xor_values[i] = (uint8_t)(seed + i);
+        xor_values[i] = static_cast<uint8_t>(seed + i);
     EXPECT_EQ(text, six_bit_text(xor_values));
     EXPECT_EQ(decode(text), zeros);
 }
@@ -176,9 +176,9 @@ TEST(EncryptionRecord, LayoutIsLittleEndianWithoutPadding)
     record.tx_key_index = 0x0203;
     record.data_security = 0x0405;
     for (unsigned k = 0; k < KEY_SLOT_COUNT; ++k) {
-        record.keys[k].length = (uint16_t)(0x1100 * (k + 1) + 13);
+        record.keys[k].length = static_cast<uint16_t>(0x1100 * (k + 1) + 13);
         for (unsigned m = 0; m < KEY_MATERIAL_SIZE; ++m)
-            record.keys[k].material[m] = (uint8_t)(0x40 + k * 16 + m);
+            record.keys[k].material[m] = static_cast<uint8_t>(0x40 + k * 16 + m);
     }
     uint8_t bytes[ENCRYPTION_RECORD_SIZE];
     std::memset(bytes, 0xAA, sizeof bytes);
@@ -277,10 +277,10 @@ TEST(EncryptionValidity, LengthBeforeDecodingMagicAfter)
     const std::string good = default_encryption_text;
     std::string stray = valid_text_with_key();
     // '~' and a byte above 127 in the key material: masked, not refused.
-    stray[60] = (char)('~');
-    stray[70] = (char)0xC7;
+    stray[60] = ('~');
+    stray[70] = static_cast<char>(0xC7);
     std::string in_magic = good;
-    in_magic[0] = (char)(in_magic[0] == '&' ? '\'' : '&');
+    in_magic[0] = (in_magic[0] == '&' ? '\'' : '&');
 
     const ValidityCase cases[] = {
         {"default", good, 1},
@@ -315,11 +315,11 @@ TEST(EncryptionValidity, StrayCharacterDecodesAsItsMaskedValue)
     std::string text = valid_text_with_key();
     std::string stray = text;
     std::string twin = text;
-    stray[40] = (char)('&' + 64 + 5);  // 'f' + 5, beyond 'e'
-    twin[40] = (char)('&' + 5);
+    stray[40] = static_cast<char>('&' + 64 + 5);  // 'f' + 5, beyond 'e'
+    twin[40] = static_cast<char>('&' + 5);
     EXPECT_EQ(decode(stray), decode(twin));
-    stray[41] = (char)('&' - 3);  // below '&': difference -3
-    twin[41] = (char)('&' + 61);
+    stray[41] = static_cast<char>('&' - 3);  // below '&': difference -3
+    twin[41] = static_cast<char>('&' + 61);
     EXPECT_EQ(decode(stray), decode(twin));
 }
 
