@@ -1,5 +1,6 @@
 // The configuration store: parameter table loads and stores, the profile
-// list, driver identity, window position and the network type table.
+// list, profile key paths, driver identity, window position and the network
+// type table.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,42 +11,53 @@
 
 #include "discovery.h"
 #include "encryption.h"
+#include "fixture.h"
+#include "library_state.h"
 #include "os.h"
 #include "sim.h"
 #include "store.h"
 
 namespace {
 
+using case_name::operator<<;
+
+typedef ActiveConfiguration AC;
+
 const std::string kInstance = "System\\CurrentControlSet\\Services\\Class\\Net\\0003";
 const std::string kDriver = "Software\\Orvix\\Driver";
 
-std::string profile_key(int n)
+// "<root>\\ConfigNN", numbered as the store numbers its profile subkeys.
+std::string config_key(const std::string& root, uint32_t n)
 {
-    char name[16];
-    std::snprintf(name, sizeof name, "\\Config%02d", n);
-    return kInstance + name;
+    char name[24];
+    std::snprintf(name, sizeof name, "\\Config%02lu", (unsigned long)n);
+    return root + name;
+}
+
+std::string profile_key(uint32_t n)
+{
+    return config_key(kInstance, n);
 }
 
 ActiveConfiguration& config = active_configuration;
+
+// Every table of cases names its cases.
+const auto by_name = [](const auto& info) { return std::string(info.param.name); };
 
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim::reset();
-        os_reset();
-        discovery_reset();
-        store_reset();
+        reset_library_state();
         std::snprintf(instance_key, sizeof instance_key, "%s", kInstance.c_str());
         sim::create_key(kInstance);
         use_windows(sim::Windows::WinXp);
     }
+    // The next SetUp resets everything; here only that this test closed every
+    // key it opened.
     void TearDown() override
     {
         EXPECT_EQ(sim::open_key_handles(), 0);
-        store_reset();
-        discovery_reset();
-        os_reset();
     }
     static void use_windows(sim::Windows which)
     {
@@ -53,6 +65,74 @@ protected:
         detect_os_class(nullptr);
     }
 };
+
+// ---- the parameter table ----
+
+// The ranged numbers as the registry schema defines them, written out apart
+// from parameter_table so that a wrong entry there shows.
+struct SchemaRow {
+    const char* name;
+    uint8_t load_group;
+    uint32_t ActiveConfiguration::*field;
+    uint32_t minimum;
+    uint32_t maximum;
+    uint32_t default_number;
+};
+
+const SchemaRow SCHEMA_ROWS[] = {
+    {"SystemScale", GROUP_PROFILE, &AC::system_scale, 1, 3, 1},
+    {"RTSThreshold", GROUP_PROFILE, &AC::rts_threshold, 1, 2347, 2347},
+    {"PMEnabled", GROUP_PROFILE, &AC::pm_enabled, 0, 1, 0},
+    {"MicroWaveRobustness", GROUP_PROFILE, &AC::microwave_robustness, 0, 1, 0},
+    {"CreateIBSS", GROUP_PROFILE, &AC::create_ibss, 0, 1, 0},
+    {"IoBaseAddress", GROUP_ADAPTER, &AC::io_base_address, 0x100, 0xFFC0, 0x400},
+    {"InterruptNumber", GROUP_ADAPTER, &AC::interrupt_number, 0, 31, 3},
+    {"Configured", GROUP_ADAPTER, &AC::configured, 0, 1, 0},
+    {"DriverEnable", GROUP_ADAPTER, &AC::driver_enable, 0, 1, 1},
+    {"SoftexPcmcia", GROUP_ADAPTER, &AC::softex_pcmcia, 0, 1, 0},
+    {"PortType", GROUP_PROFILE, &AC::port_type, 1, 3, 1},
+    {"APMode", GROUP_PROFILE, &AC::ap_mode, 0, 5, 0},
+};
+
+const ParameterRow* find_row(const char* name)
+{
+    for (const ParameterRow& row : parameter_table)
+        if (std::strcmp(row.name, name) == 0)
+            return &row;
+    return nullptr;
+}
+
+class ParameterSchema : public ::testing::TestWithParam<SchemaRow> {};
+
+TEST_P(ParameterSchema, RowMatchesTheRegistry)
+{
+    const SchemaRow& s = GetParam();
+    const ParameterRow* row = find_row(s.name);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->kind, PARAM_NUMBER);
+    EXPECT_EQ(row->load_group, s.load_group);
+    EXPECT_TRUE(row->number == s.field);
+    EXPECT_EQ(row->minimum, s.minimum);
+    EXPECT_EQ(row->maximum, s.maximum);
+    EXPECT_EQ(row->default_number, s.default_number);
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, ParameterSchema, ::testing::ValuesIn(SCHEMA_ROWS), by_name);
+
+TEST(ParameterTable, RangedNumbersAreTheSchemaRows)
+{
+    unsigned ranged = 0;
+    for (const ParameterRow& row : parameter_table) {
+        if (row.kind != PARAM_NUMBER || row.maximum == 0)
+            continue;
+        ++ranged;
+        bool known = false;
+        for (const SchemaRow& s : SCHEMA_ROWS)
+            known = known || std::strcmp(row.name, s.name) == 0;
+        EXPECT_TRUE(known) << row.name;
+    }
+    EXPECT_EQ(ranged, sizeof SCHEMA_ROWS / sizeof SCHEMA_ROWS[0]);
+}
 
 // ---- loading ----
 
@@ -117,6 +197,7 @@ TEST_F(StoreTest, NoInstanceKeyLoadsDefaultsAndWritesNothing)
     save_dialog_position(10, 20);
     store_profile_list();
     const std::string actual = sim::dump();
+    EXPECT_EQ(sim::open_key_handles(), 0);
 
     // What is left: the copies for installers, which live under a fixed key.
     sim::reset();
@@ -129,70 +210,133 @@ TEST_F(StoreTest, NoInstanceKeyLoadsDefaultsAndWritesNothing)
     EXPECT_EQ(actual, sim::dump());
 }
 
+// Both ends of every ranged number row load as themselves, one past either end
+// as the row's default: at the root for adapter rows and for profile rows
+// while no profile is chosen, in the current profile's subkey otherwise.
+struct TableRangeCase {
+    std::string name;
+    const ParameterRow* row;
+    uint32_t current_profile;
+    uint32_t stored;
+    uint32_t expected;
+};
+
+std::vector<TableRangeCase> table_range_cases()
+{
+    std::vector<TableRangeCase> cases;
+    for (const ParameterRow& row : parameter_table) {
+        if (row.kind != PARAM_NUMBER || row.maximum == 0 || row.load_group == GROUP_NONE)
+            continue;
+        std::vector<uint32_t> profiles = {0};
+        if (row.load_group == GROUP_PROFILE)
+            profiles.push_back(2);
+        for (uint32_t profile : profiles) {
+            const std::string where = profile == 0 ? "_root" : "_Config02";
+            const std::string name = row.name;
+            // Compared unsigned: one below 0 is 0xFFFFFFFF, far above every end.
+            cases.push_back({name + "_below" + where, &row, profile, row.minimum - 1,
+                             row.default_number});
+            cases.push_back({name + "_smallest" + where, &row, profile, row.minimum, row.minimum});
+            cases.push_back({name + "_largest" + where, &row, profile, row.maximum, row.maximum});
+            if (row.maximum != 0xFFFFFFFF)
+                cases.push_back({name + "_above" + where, &row, profile, row.maximum + 1,
+                                 row.default_number});
+        }
+    }
+    return cases;
+}
+
+class TableRange : public StoreTest, public ::testing::WithParamInterface<TableRangeCase> {};
+
+TEST_P(TableRange, EndsLoadAndBeyondTakesTheDefault)
+{
+    const TableRangeCase& c = GetParam();
+    const ParameterRow& row = *c.row;
+    const bool in_profile = row.load_group == GROUP_PROFILE && c.current_profile != 0;
+    sim::set_dword(in_profile ? profile_key(c.current_profile) : kInstance, row.name, c.stored);
+    config.current_profile = c.current_profile;
+    config.*row.number = 0xA5A5A5A5;  // whatever it was, the load replaces it
+    load_parameters(GROUP_ALL);
+    EXPECT_EQ(config.*row.number, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, TableRange, ::testing::ValuesIn(table_range_cases()), by_name);
+
 struct RangeCase {
+    const char* name;
     const char* value;
     uint32_t stored;
     uint32_t ActiveConfiguration::*field;
     uint32_t expected;
 };
 
-TEST_F(StoreTest, NumbersOutOfRangeTakeTheirDefaults)
+const RangeCase RANGE_CASES[] = {
+    {"RTSThreshold_0", "RTSThreshold", 0, &AC::rts_threshold, 2347},
+    {"RTSThreshold_2348", "RTSThreshold", 2348, &AC::rts_threshold, 2347},
+    {"RTSThreshold_1", "RTSThreshold", 1, &AC::rts_threshold, 1},
+    {"RTSThreshold_500", "RTSThreshold", 500, &AC::rts_threshold, 500},
+    {"IoBaseAddress_255", "IoBaseAddress", 255, &AC::io_base_address, 1024},
+    {"IoBaseAddress_65473", "IoBaseAddress", 65473, &AC::io_base_address, 1024},
+    {"IoBaseAddress_256", "IoBaseAddress", 256, &AC::io_base_address, 256},
+    {"IoBaseAddress_65472", "IoBaseAddress", 65472, &AC::io_base_address, 65472},
+    {"InterruptNumber_32", "InterruptNumber", 32, &AC::interrupt_number, 3},
+    {"InterruptNumber_0", "InterruptNumber", 0, &AC::interrupt_number, 0},
+    {"SystemScale_0", "SystemScale", 0, &AC::system_scale, 1},
+    {"SystemScale_4", "SystemScale", 4, &AC::system_scale, 1},
+    {"SystemScale_3", "SystemScale", 3, &AC::system_scale, 3},
+    {"PortType_4", "PortType", 4, &AC::port_type, 1},
+    {"APMode_6", "APMode", 6, &AC::ap_mode, 0},
+    {"APMode_5", "APMode", 5, &AC::ap_mode, 5},
+    {"PMEnabled_2", "PMEnabled", 2, &AC::pm_enabled, 0},
+    {"CreateIBSS_1", "CreateIBSS", 1, &AC::create_ibss, 1},
+    {"DriverEnable_2", "DriverEnable", 2, &AC::driver_enable, 1},
+    {"DriverEnable_0", "DriverEnable", 0, &AC::driver_enable, 0},
+    {"Configured_2", "Configured", 2, &AC::configured, 0},
+    {"SoftexPcmcia_minus_1", "SoftexPcmcia", 0xFFFFFFFF, &AC::softex_pcmcia, 0},
+    // Compared unsigned: -1 is far above every largest value.
+    {"MicroWaveRobustness_minus_1", "MicroWaveRobustness", 0xFFFFFFFF,
+     &AC::microwave_robustness, 0},
+};
+
+class NumberRange : public StoreTest, public ::testing::WithParamInterface<RangeCase> {};
+
+TEST_P(NumberRange, OutOfRangeTakesTheDefault)
 {
-    const RangeCase cases[] = {
-        {"RTSThreshold", 0, &ActiveConfiguration::rts_threshold, 2347},
-        {"RTSThreshold", 2348, &ActiveConfiguration::rts_threshold, 2347},
-        {"RTSThreshold", 1, &ActiveConfiguration::rts_threshold, 1},
-        {"RTSThreshold", 500, &ActiveConfiguration::rts_threshold, 500},
-        {"IoBaseAddress", 255, &ActiveConfiguration::io_base_address, 1024},
-        {"IoBaseAddress", 65473, &ActiveConfiguration::io_base_address, 1024},
-        {"IoBaseAddress", 256, &ActiveConfiguration::io_base_address, 256},
-        {"IoBaseAddress", 65472, &ActiveConfiguration::io_base_address, 65472},
-        {"InterruptNumber", 32, &ActiveConfiguration::interrupt_number, 3},
-        {"InterruptNumber", 0, &ActiveConfiguration::interrupt_number, 0},
-        {"SystemScale", 0, &ActiveConfiguration::system_scale, 1},
-        {"SystemScale", 4, &ActiveConfiguration::system_scale, 1},
-        {"SystemScale", 3, &ActiveConfiguration::system_scale, 3},
-        {"PortType", 4, &ActiveConfiguration::port_type, 1},
-        {"APMode", 6, &ActiveConfiguration::ap_mode, 0},
-        {"APMode", 5, &ActiveConfiguration::ap_mode, 5},
-        {"PMEnabled", 2, &ActiveConfiguration::pm_enabled, 0},
-        {"CreateIBSS", 1, &ActiveConfiguration::create_ibss, 1},
-        {"DriverEnable", 2, &ActiveConfiguration::driver_enable, 1},
-        {"DriverEnable", 0, &ActiveConfiguration::driver_enable, 0},
-        {"Configured", 2, &ActiveConfiguration::configured, 0},
-        {"SoftexPcmcia", 0xFFFFFFFF, &ActiveConfiguration::softex_pcmcia, 0},
-        // Compared unsigned: -1 is far above every largest value.
-        {"MicroWaveRobustness", 0xFFFFFFFF, &ActiveConfiguration::microwave_robustness, 0},
-    };
-    for (const RangeCase& c : cases) {
-        SetUp();
-        sim::set_dword(kInstance, c.value, c.stored);
-        load_parameters(GROUP_ALL);
-        EXPECT_EQ(config.*c.field, c.expected) << c.value << " = " << c.stored;
-    }
+    const RangeCase& c = GetParam();
+    sim::set_dword(kInstance, c.value, c.stored);
+    load_parameters(GROUP_ALL);
+    EXPECT_EQ(config.*c.field, c.expected);
 }
 
-TEST_F(StoreTest, NumbersStoredAsTextLoad)
+INSTANTIATE_TEST_SUITE_P(Store, NumberRange, ::testing::ValuesIn(RANGE_CASES), by_name);
+
+struct NumberTextCase {
+    const char* name;
+    const char* value;
+    const char* text;
+    uint32_t ActiveConfiguration::*field;
+    uint32_t expected;
+};
+
+const NumberTextCase NUMBER_TEXT_CASES[] = {
+    {"SystemScale_3", "SystemScale", "3", &AC::system_scale, 3},
+    {"RTSThreshold_1000", "RTSThreshold", "1000", &AC::rts_threshold, 1000},
+    {"RTSThreshold_minus_5", "RTSThreshold", "-5", &AC::rts_threshold, 2347},
+    {"IoBaseAddress_768", "IoBaseAddress", "768", &AC::io_base_address, 768},
+    {"PortType_x", "PortType", "x", &AC::port_type, 1},  // reads as 0: out of range
+};
+
+class NumberAsText : public StoreTest, public ::testing::WithParamInterface<NumberTextCase> {};
+
+TEST_P(NumberAsText, Loads)
 {
-    struct {
-        const char* value;
-        const char* text;
-        uint32_t ActiveConfiguration::*field;
-        uint32_t expected;
-    } cases[] = {
-        {"SystemScale", "3", &ActiveConfiguration::system_scale, 3},
-        {"RTSThreshold", "1000", &ActiveConfiguration::rts_threshold, 1000},
-        {"RTSThreshold", "-5", &ActiveConfiguration::rts_threshold, 2347},
-        {"IoBaseAddress", "768", &ActiveConfiguration::io_base_address, 768},
-        {"PortType", "x", &ActiveConfiguration::port_type, 1},  // reads as 0: out of range
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        sim::set_string(kInstance, c.value, c.text);
-        load_parameters(GROUP_ALL);
-        EXPECT_EQ(config.*c.field, c.expected) << c.value << " = " << c.text;
-    }
+    const NumberTextCase& c = GetParam();
+    sim::set_string(kInstance, c.value, c.text);
+    load_parameters(GROUP_ALL);
+    EXPECT_EQ(config.*c.field, c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, NumberAsText, ::testing::ValuesIn(NUMBER_TEXT_CASES), by_name);
 
 TEST_F(StoreTest, ProfileRowsComeFromTheCurrentProfileOrTheRoot)
 {
@@ -257,9 +401,11 @@ TEST_F(StoreTest, TextsLongerThanTheFieldAreCut)
     store_profile_list();
     EXPECT_TRUE(sim::key_exists(profile_key(2)));
     EXPECT_EQ(sim::get_string(profile_key(2), "ConfigName"), long_text.substr(0, 255));
+}
 
-    // 256 exactly is one too many as well.
-    SetUp();
+TEST_F(StoreTest, TextOfExactlyTheFieldSizeIsCut)
+{
+    // 256 characters are one too many for a field of 256 bytes as well.
     sim::set_string(kInstance, "OwnSSID", std::string(256, 'o'));
     load_parameters(GROUP_ALL);
     EXPECT_EQ(std::string(config.own_ssid), std::string(255, 'o'));
@@ -275,73 +421,84 @@ TEST_F(StoreTest, ValuesOfOtherTypesNeverOverflowTexts)
     EXPECT_STREQ(config.desired_ssid, "ABC");
 }
 
-TEST_F(StoreTest, EmptyEncryptionTakesTheDefaultRecord)
+struct EncryptionCase {
+    const char* name;
+    bool stored;
+    const char* text;
+    const char* expected;
+};
+
+const EncryptionCase ENCRYPTION_CASES[] = {
+    {"missing", false, "", default_encryption_text},
+    {"empty", true, "", default_encryption_text},
+    {"not_a_record", true, "not a record", "not a record"},  // judged by the pages, not here
+};
+
+class EmptyEncryption : public StoreTest, public ::testing::WithParamInterface<EncryptionCase> {};
+
+TEST_P(EmptyEncryption, TakesTheDefaultRecord)
 {
-    const struct {
-        bool stored;
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {false, "", default_encryption_text},
-        {true, "", default_encryption_text},
-        {true, "not a record", "not a record"},  // judged by the pages, not here
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        if (c.stored)
-            sim::set_string(kInstance, "Encryption", c.text);
-        load_parameters(GROUP_ALL);
-        EXPECT_STREQ(config.encryption, c.expected) << c.text;
-    }
+    const EncryptionCase& c = GetParam();
+    if (c.stored)
+        sim::set_string(kInstance, "Encryption", c.text);
+    load_parameters(GROUP_ALL);
+    EXPECT_STREQ(config.encryption, c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, EmptyEncryption, ::testing::ValuesIn(ENCRYPTION_CASES), by_name);
 
 // ---- storing ----
 
 struct PlatformCase {
+    const char* name;
     sim::Windows windows;
     bool as_dword;
 };
 
-TEST_F(StoreTest, NumbersFollowThePlatformRule)
+const PlatformCase PLATFORM_CASES[] = {
+    {"Win95", sim::Windows::Win95, false}, {"Win98", sim::Windows::Win98, false},
+    {"WinMe", sim::Windows::WinMe, false}, {"Nt40", sim::Windows::Nt40, true},
+    {"Win2000", sim::Windows::Win2000, true}, {"WinXp", sim::Windows::WinXp, true},
+};
+
+class NumbersStored : public StoreTest, public ::testing::WithParamInterface<PlatformCase> {};
+
+TEST_P(NumbersStored, FollowThePlatformRule)
 {
-    const PlatformCase cases[] = {
-        {sim::Windows::Win95, false}, {sim::Windows::Win98, false}, {sim::Windows::WinMe, false},
-        {sim::Windows::Nt40, true},   {sim::Windows::Win2000, true}, {sim::Windows::WinXp, true},
-    };
-    for (const PlatformCase& c : cases) {
-        SetUp();
-        use_windows(c.windows);
-        reset_profile_defaults();
-        config.port_type = 1;
-        config.rts_threshold = 2347;
-        config.driver_enable = 1;
-        config.configured = 1;
-        config.current_profile = 1;
-        store_parameters(GROUP_ACTIVE_SET);
-        store_parameters(GROUP_ALL);
-        for (const std::string& key : {kInstance, profile_key(1)}) {
-            uint32_t type = 0;
-            std::vector<uint8_t> data;
-            ASSERT_TRUE(sim::get_value(key, "PortType", &type, &data)) << key;
-            if (c.as_dword) {
-                EXPECT_EQ(type, PLAT_REG_DWORD);
-                EXPECT_EQ(sim::get_dword(key, "PortType"), 1);
-                EXPECT_EQ(sim::get_dword(key, "RTSThreshold"), 2347);
-            } else {
-                EXPECT_EQ(type, PLAT_REG_SZ);
-                EXPECT_EQ(data, (std::vector<uint8_t>{'1', 0}));
-                EXPECT_EQ(sim::get_string(key, "RTSThreshold"), "2347");
-            }
-        }
+    const PlatformCase& c = GetParam();
+    use_windows(c.windows);
+    reset_profile_defaults();
+    config.port_type = 1;
+    config.rts_threshold = 2347;
+    config.driver_enable = 1;
+    config.configured = 1;
+    config.current_profile = 1;
+    store_parameters(GROUP_ACTIVE_SET);
+    store_parameters(GROUP_ALL);
+    for (const std::string& key : {kInstance, profile_key(1)}) {
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(sim::get_value(key, "PortType", &type, &data)) << key;
         if (c.as_dword) {
-            EXPECT_EQ(sim::get_dword(kInstance, "DriverEnable"), 1);
+            EXPECT_EQ(type, PLAT_REG_DWORD);
+            EXPECT_EQ(sim::get_dword(key, "PortType"), 1);
+            EXPECT_EQ(sim::get_dword(key, "RTSThreshold"), 2347);
         } else {
-            EXPECT_EQ(sim::get_string(kInstance, "Configured"), "1");
+            EXPECT_EQ(type, PLAT_REG_SZ);
+            EXPECT_EQ(data, (std::vector<uint8_t>{'1', 0}));
+            EXPECT_EQ(sim::get_string(key, "RTSThreshold"), "2347");
         }
-        // Texts are always REG_SZ.
-        EXPECT_EQ(sim::get_string(kInstance, "Encryption"), default_encryption_text);
     }
+    if (c.as_dword) {
+        EXPECT_EQ(sim::get_dword(kInstance, "DriverEnable"), 1);
+    } else {
+        EXPECT_EQ(sim::get_string(kInstance, "Configured"), "1");
+    }
+    // Texts are always REG_SZ.
+    EXPECT_EQ(sim::get_string(kInstance, "Encryption"), default_encryption_text);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, NumbersStored, ::testing::ValuesIn(PLATFORM_CASES), by_name);
 
 TEST_F(StoreTest, LargeNumbersAsTextAreUnsigned)
 {
@@ -351,45 +508,55 @@ TEST_F(StoreTest, LargeNumbersAsTextAreUnsigned)
     EXPECT_EQ(sim::get_string(kInstance, "RTSThreshold"), "4294967295");
 }
 
-TEST_F(StoreTest, AdapterResourcesOnlyOnNt4WithoutSoftex)
+struct ResourcesCase {
+    const char* name;
+    sim::Windows windows;
+    uint32_t softex;
+    bool resources;
+    bool address;
+};
+
+const ResourcesCase RESOURCES_CASES[] = {
+    {"Nt40", sim::Windows::Nt40, 0, true, true},
+    {"Nt40_softex", sim::Windows::Nt40, 1, false, false},
+    {"Win95", sim::Windows::Win95, 0, false, true},
+    {"Win98", sim::Windows::Win98, 0, false, true},
+    {"Win2000", sim::Windows::Win2000, 0, false, true},
+    {"WinXp", sim::Windows::WinXp, 0, false, true},
+    {"Win98_softex", sim::Windows::Win98, 1, false, false},
+    {"Win2000_softex", sim::Windows::Win2000, 1, false, false},
+};
+
+class AdapterResources : public StoreTest, public ::testing::WithParamInterface<ResourcesCase> {};
+
+TEST_P(AdapterResources, OnlyOnNt4WithoutSoftex)
 {
-    const struct {
-        sim::Windows windows;
-        uint32_t softex;
-        bool resources;
-        bool address;
-    } cases[] = {
-        {sim::Windows::Nt40, 0, true, true},      {sim::Windows::Nt40, 1, false, false},
-        {sim::Windows::Win95, 0, false, true},    {sim::Windows::Win98, 0, false, true},
-        {sim::Windows::Win2000, 0, false, true},  {sim::Windows::WinXp, 0, false, true},
-        {sim::Windows::Win98, 1, false, false},   {sim::Windows::Win2000, 1, false, false},
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        use_windows(c.windows);
-        config.current_profile = 1;
-        config.io_base_address = 0x300;
-        config.interrupt_number = 10;
-        config.softex_pcmcia = c.softex;
-        std::snprintf(config.network_address, sizeof config.network_address, "00206612AB01");
-        store_parameters(GROUP_ALL);
-        store_parameters(GROUP_ACTIVE_SET);
-        EXPECT_EQ(sim::has_value(kInstance, "IoBaseAddress"), c.resources);
-        EXPECT_EQ(sim::has_value(kInstance, "InterruptNumber"), c.resources);
-        if (c.resources) {
-            // REG_DWORD even where other numbers are text.
-            EXPECT_EQ(sim::get_dword(kInstance, "IoBaseAddress"), 0x300);
-            EXPECT_EQ(sim::get_dword(kInstance, "InterruptNumber"), 10);
-        }
-        EXPECT_EQ(sim::has_value(kInstance, "NetworkAddress"), c.address);
-        EXPECT_EQ(sim::has_value(profile_key(1), "NetworkAddress"), c.address);
-        // Read, never written.
-        EXPECT_FALSE(sim::has_value(kInstance, "SoftexPcmcia"));
-        EXPECT_FALSE(sim::has_value(profile_key(1), "IoBaseAddress"));
+    const ResourcesCase& c = GetParam();
+    use_windows(c.windows);
+    config.current_profile = 1;
+    config.io_base_address = 0x300;
+    config.interrupt_number = 10;
+    config.softex_pcmcia = c.softex;
+    std::snprintf(config.network_address, sizeof config.network_address, "00206612AB01");
+    store_parameters(GROUP_ALL);
+    store_parameters(GROUP_ACTIVE_SET);
+    EXPECT_EQ(sim::has_value(kInstance, "IoBaseAddress"), c.resources);
+    EXPECT_EQ(sim::has_value(kInstance, "InterruptNumber"), c.resources);
+    if (c.resources) {
+        // REG_DWORD even where other numbers are text.
+        EXPECT_EQ(sim::get_dword(kInstance, "IoBaseAddress"), 0x300);
+        EXPECT_EQ(sim::get_dword(kInstance, "InterruptNumber"), 10);
     }
+    EXPECT_EQ(sim::has_value(kInstance, "NetworkAddress"), c.address);
+    EXPECT_EQ(sim::has_value(profile_key(1), "NetworkAddress"), c.address);
+    // Read, never written.
+    EXPECT_FALSE(sim::has_value(kInstance, "SoftexPcmcia"));
+    EXPECT_FALSE(sim::has_value(profile_key(1), "IoBaseAddress"));
 }
 
-TEST_F(StoreTest, StoreGroupsRouteRows)
+INSTANTIATE_TEST_SUITE_P(Store, AdapterResources, ::testing::ValuesIn(RESOURCES_CASES), by_name);
+
+TEST_F(StoreTest, StoreAllRoutesRowsToTheirKeys)
 {
     config.current_profile = 3;
     reset_profile_defaults();
@@ -404,15 +571,19 @@ TEST_F(StoreTest, StoreGroupsRouteRows)
     EXPECT_EQ(sim::get_string(kInstance, "OwnName"), "HOST");
     EXPECT_FALSE(sim::has_value(profile_key(3), "DriverEnable"));
     EXPECT_FALSE(sim::has_value(profile_key(3), "OwnName"));
+}
 
-    SetUp();
+TEST_F(StoreTest, ActiveSetGoesToTheRootOnly)
+{
     config.current_profile = 3;
     config.ap_mode = 5;
     store_parameters(GROUP_ACTIVE_SET);
     EXPECT_EQ(sim::get_dword(kInstance, "APMode"), 5);
     EXPECT_FALSE(sim::key_exists(profile_key(3)));
+}
 
-    SetUp();
+TEST_F(StoreTest, ProfileGroupStoresNoAdapterRow)
+{
     config.current_profile = 3;
     store_parameters(GROUP_PROFILE);
     EXPECT_TRUE(sim::has_value(profile_key(3), "APMode"));
@@ -490,6 +661,141 @@ TEST_F(StoreTest, ResetProfileDefaultsLeavesAdapterFields)
     EXPECT_EQ(config.current_profile, 0x11111111u);
 }
 
+// ---- profile key paths ----
+
+struct ProfilePathCase {
+    const char* name;
+    uint32_t profile;
+    enum Root { ADAPTER, NO_ADAPTER, LONGEST } root;
+    enum Room { AMPLE, EXACT, ONE_SHORT, NONE } room;  // buffer size given
+    // What the subkey the path names holds.
+    enum Name {
+        NO_KEY,
+        NO_NAME,
+        TEXT,
+        EMPTY,
+        AS_DWORD,
+        LONGEST_READ,
+        TOO_LONG,
+        UNREADABLE,
+    } config_name;
+    int path;      // profile_key_path
+    int existing;  // existing_profile_key_path
+};
+
+typedef ProfilePathCase PP;
+
+const ProfilePathCase PROFILE_PATH_CASES[] = {
+    // Only 1 to 4, even where a subkey of another number exists.
+    {"profile_0", 0, PP::ADAPTER, PP::AMPLE, PP::TEXT, 0, 0},
+    {"profile_1", 1, PP::ADAPTER, PP::AMPLE, PP::TEXT, 1, 1},
+    {"profile_4", 4, PP::ADAPTER, PP::AMPLE, PP::TEXT, 1, 1},
+    {"profile_5", 5, PP::ADAPTER, PP::AMPLE, PP::TEXT, 0, 0},
+    {"profile_99", 99, PP::ADAPTER, PP::AMPLE, PP::TEXT, 0, 0},
+    {"profile_4294967295", 0xFFFFFFFF, PP::ADAPTER, PP::AMPLE, PP::TEXT, 0, 0},
+    // The adapter's subkey holds a profile, but no adapter is known yet.
+    {"no_instance_key", 1, PP::NO_ADAPTER, PP::AMPLE, PP::TEXT, 0, 0},
+    {"exact_room", 2, PP::ADAPTER, PP::EXACT, PP::TEXT, 1, 1},
+    {"one_byte_short", 2, PP::ADAPTER, PP::ONE_SHORT, PP::TEXT, 0, 0},
+    {"no_room", 2, PP::ADAPTER, PP::NONE, PP::TEXT, 0, 0},
+    // PROFILE_KEY_SIZE holds the longest path there is.
+    {"longest_instance_key", 4, PP::LONGEST, PP::AMPLE, PP::TEXT, 1, 1},
+    {"longest_instance_key_one_short", 4, PP::LONGEST, PP::ONE_SHORT, PP::TEXT, 0, 0},
+    // A profile exists when its ConfigName can be read, whatever it holds.
+    {"no_profile_key", 3, PP::ADAPTER, PP::AMPLE, PP::NO_KEY, 1, 0},
+    {"no_config_name", 3, PP::ADAPTER, PP::AMPLE, PP::NO_NAME, 1, 0},
+    {"empty_config_name", 3, PP::ADAPTER, PP::AMPLE, PP::EMPTY, 1, 1},
+    // reg_read_string takes a value of any type as bytes.
+    {"config_name_as_dword", 3, PP::ADAPTER, PP::AMPLE, PP::AS_DWORD, 1, 1},
+    {"config_name_258_characters", 3, PP::ADAPTER, PP::AMPLE, PP::LONGEST_READ, 1, 1},
+    {"config_name_259_characters", 3, PP::ADAPTER, PP::AMPLE, PP::TOO_LONG, 1, 0},
+    {"config_name_unreadable", 3, PP::ADAPTER, PP::AMPLE, PP::UNREADABLE, 1, 0},
+};
+
+// What a path function left in the first size bytes of buffer, the rest of
+// which are guard bytes it must not touch.
+void expect_path_buffer(const std::vector<char>& buffer, unsigned size, int result,
+                        const std::string& path, bool emptied_on_failure)
+{
+    for (size_t i = size; i < buffer.size(); ++i)
+        EXPECT_EQ(buffer[i], '#') << "written at " << i << ", past the buffer";
+    if (result) {
+        const char* end = (const char*)std::memchr(buffer.data(), 0, size);
+        ASSERT_NE(end, nullptr);
+        EXPECT_EQ(std::string(buffer.data(), end), path);
+    } else if (size == 0) {
+        EXPECT_EQ(buffer[0], '#');  // nothing to empty
+    } else if (emptied_on_failure) {
+        EXPECT_EQ(buffer[0], '\0');
+    }
+}
+
+class ProfilePath : public StoreTest, public ::testing::WithParamInterface<ProfilePathCase> {};
+
+TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour)
+{
+    const ProfilePathCase& c = GetParam();
+    std::string root = kInstance;
+    if (c.root == PP::LONGEST) {
+        root += "\\" + std::string(INSTANCE_KEY_SIZE - 2 - kInstance.size(), 'k');
+        std::snprintf(instance_key, sizeof instance_key, "%s", root.c_str());
+        ASSERT_EQ(std::string(instance_key), root);
+        ASSERT_EQ(root.size(), INSTANCE_KEY_SIZE - 1u);
+    } else if (c.root == PP::NO_ADAPTER) {
+        discovery_reset();
+    }
+    const std::string path = config_key(root, c.profile);
+    switch (c.config_name) {
+    case PP::NO_KEY: break;
+    case PP::NO_NAME: sim::set_dword(path, "APMode", 1); break;
+    case PP::TEXT: sim::set_string(path, "ConfigName", "Office"); break;
+    case PP::EMPTY: sim::set_string(path, "ConfigName", ""); break;
+    case PP::AS_DWORD: sim::set_dword(path, "ConfigName", 1); break;
+    case PP::LONGEST_READ: sim::set_string(path, "ConfigName", std::string(258, 'n')); break;
+    case PP::TOO_LONG: sim::set_string(path, "ConfigName", std::string(259, 'n')); break;
+    case PP::UNREADABLE:
+        sim::set_string(path, "ConfigName", "Office");
+        sim::deny_access(path, PLAT_KEY_QUERY_VALUE);
+        break;
+    }
+    unsigned size = PROFILE_KEY_SIZE;
+    if (c.room == PP::EXACT)
+        size = (unsigned)path.size() + 1;
+    else if (c.room == PP::ONE_SHORT)
+        size = (unsigned)path.size();
+    else if (c.room == PP::NONE)
+        size = 0;
+
+    std::vector<char> buffer(size + 16, '#');
+    const int made = profile_key_path(c.profile, buffer.data(), size);
+    EXPECT_EQ(made, c.path);
+    EXPECT_EQ(sim::open_key_handles(), 0);
+    {
+        SCOPED_TRACE("profile_key_path");
+        expect_path_buffer(buffer, size, made, path, true);
+    }
+
+    buffer.assign(size + 16, '#');
+    const int found = existing_profile_key_path(c.profile, buffer.data(), size);
+    EXPECT_EQ(found, c.existing);
+    EXPECT_EQ(sim::open_key_handles(), 0);
+    {
+        SCOPED_TRACE("existing_profile_key_path");
+        // Refused for want of a readable ConfigName after the path was made:
+        // callers use the buffer only on success, so it is not checked then.
+        expect_path_buffer(buffer, size, found, path, c.path == 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, ProfilePath, ::testing::ValuesIn(PROFILE_PATH_CASES), by_name);
+
+TEST_F(StoreTest, ProfilePathsRefuseANullBuffer)
+{
+    sim::set_string(profile_key(1), "ConfigName", "One");
+    EXPECT_EQ(profile_key_path(1, nullptr, PROFILE_KEY_SIZE), 0);
+    EXPECT_EQ(existing_profile_key_path(1, nullptr, PROFILE_KEY_SIZE), 0);
+}
+
 // ---- the profile list ----
 
 TEST_F(StoreTest, ProfileListLoads)
@@ -529,29 +835,41 @@ TEST_F(StoreTest, ProfileNewFlagIsOnlyEverSet)
     EXPECT_EQ(config.profile_new[1], 1);
 }
 
-TEST_F(StoreTest, ConfigTypeOutsideProfilesLoadsAsNone)
-{
-    const struct {
-        bool stored;
-        uint32_t value;
-        uint32_t before;
-        uint32_t expected;
-    } cases[] = {
-        {true, 0, 3, 0},          {true, 1, 0, 1},  {true, 4, 0, 4},
-        {true, 5, 2, 0},          {true, 7, 2, 0},  {true, 0xFFFFFFFF, 2, 0},
-        {false, 0, 3, 3},  // missing: unchanged
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        if (c.stored)
-            sim::set_dword(kInstance, "ConfigType", c.value);
-        config.current_profile = c.before;
-        load_profile_list();
-        EXPECT_EQ(config.current_profile, c.expected) << c.value;
-    }
+struct ConfigTypeCase {
+    const char* name;
+    bool stored;
+    uint32_t value;
+    uint32_t before;
+    uint32_t expected;
+};
 
+const ConfigTypeCase CONFIG_TYPE_CASES[] = {
+    {"zero", true, 0, 3, 0},
+    {"one", true, 1, 0, 1},
+    {"four", true, 4, 0, 4},
+    {"five", true, 5, 2, 0},
+    {"seven", true, 7, 2, 0},
+    {"all_bits", true, 0xFFFFFFFF, 2, 0},
+    {"missing", false, 0, 3, 3},  // unchanged
+};
+
+class StoredConfigType : public StoreTest, public ::testing::WithParamInterface<ConfigTypeCase> {};
+
+TEST_P(StoredConfigType, OutsideProfilesLoadsAsNone)
+{
+    const ConfigTypeCase& c = GetParam();
+    if (c.stored)
+        sim::set_dword(kInstance, "ConfigType", c.value);
+    config.current_profile = c.before;
+    load_profile_list();
+    EXPECT_EQ(config.current_profile, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, StoredConfigType, ::testing::ValuesIn(CONFIG_TYPE_CASES), by_name);
+
+TEST_F(StoreTest, ConfigTypeOutsideProfilesLoadsNoProfileRows)
+{
     // The installer's path: nothing of a Config07 reaches the active set.
-    SetUp();
     sim::set_dword(kInstance, "ConfigType", 7);
     sim::set_dword(kInstance, "APMode", 4);
     sim::set_dword(profile_key(7), "APMode", 1);
@@ -600,7 +918,7 @@ TEST_F(StoreTest, ProfileListRoundTrip)
     std::snprintf(config.profile_names[3], CONFIG_TEXT_SIZE, "Four");
     config.profile_types[3] = NET_BASE_STATION;
     store_profile_list();
-    store_reset();
+    store_reset();  // the applet unloaded and loaded again; the registry stays
     load_profile_list();
     EXPECT_EQ(config.current_profile, 4u);
     EXPECT_STREQ(config.profile_names[0], "One");
@@ -628,6 +946,7 @@ TEST_F(StoreTest, DriverIdentityIsClearedBeforeReading)
 
     // The driver's installation went away between two runs of the applet.
     const ActiveConfiguration kept = config;
+    EXPECT_EQ(sim::open_key_handles(), 0);
     sim::reset();
     sim::create_key(kInstance);
     sim::set_computer_name("");
@@ -639,22 +958,29 @@ TEST_F(StoreTest, DriverIdentityIsClearedBeforeReading)
     EXPECT_STREQ(config.own_name, "");
 }
 
-TEST_F(StoreTest, ComputerNameIsBoundedTo32)
+struct ComputerNameCase {
+    const char* name;
+    std::string computer_name;
+    std::string expected;
+};
+
+const ComputerNameCase COMPUTER_NAME_CASES[] = {
+    {"length_32", std::string(32, 'c'), std::string(32, 'c')},
+    {"length_33", std::string(33, 'c'), ""},  // GetComputerNameA refuses it
+};
+
+class ComputerName : public StoreTest, public ::testing::WithParamInterface<ComputerNameCase> {};
+
+TEST_P(ComputerName, IsBoundedTo32)
 {
-    const struct {
-        std::string name;
-        std::string expected;
-    } cases[] = {
-        {std::string(32, 'c'), std::string(32, 'c')},
-        {std::string(33, 'c'), ""},  // GetComputerNameA refuses it
-    };
-    for (const auto& c : cases) {
-        std::snprintf(config.own_name, CONFIG_TEXT_SIZE, "stale");
-        sim::set_computer_name(c.name);
-        read_driver_identity();
-        EXPECT_EQ(std::string(config.own_name), c.expected);
-    }
+    const ComputerNameCase& c = GetParam();
+    std::snprintf(config.own_name, CONFIG_TEXT_SIZE, "stale");
+    sim::set_computer_name(c.computer_name);
+    read_driver_identity();
+    EXPECT_EQ(std::string(config.own_name), c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, ComputerName, ::testing::ValuesIn(COMPUTER_NAME_CASES), by_name);
 
 TEST_F(StoreTest, NotConfiguredFollowsTheConfiguredValue)
 {
@@ -663,26 +989,36 @@ TEST_F(StoreTest, NotConfiguredFollowsTheConfiguredValue)
     sim::set_string(kInstance, "Configured", "0");  // present is enough
     EXPECT_EQ(check_not_configured(), 0);
     EXPECT_EQ(config.not_configured, 0);
-    sim::reset();
+    EXPECT_EQ(sim::open_key_handles(), 0);
+    sim::reset();  // the registry went away
     EXPECT_EQ(check_not_configured(), 1);
     EXPECT_EQ(config.not_configured, 1);
 }
 
-TEST_F(StoreTest, NeverConfiguredAdapterIsOfferedTheDefaultNetworkName)
+struct NetworkNameCase {
+    const char* name;
+    bool stored;
+    const char* expected;
+};
+
+const NetworkNameCase NETWORK_NAME_CASES[] = {
+    {"no_configured_value", false, "Orvix"},
+    {"configured_0", true, "mine"},
+};
+
+class NeverConfigured : public StoreTest, public ::testing::WithParamInterface<NetworkNameCase> {};
+
+TEST_P(NeverConfigured, AdapterIsOfferedTheDefaultNetworkName)
 {
-    const struct {
-        bool stored;
-        const char* expected;
-    } cases[] = {{false, "Orvix"}, {true, "mine"}};
-    for (const auto& c : cases) {
-        SetUp();
-        if (c.stored)
-            sim::set_dword(kInstance, "Configured", 0);
-        std::snprintf(config.desired_ssid, CONFIG_TEXT_SIZE, "mine");
-        load_profile_list();
-        EXPECT_STREQ(config.desired_ssid, c.expected);
-    }
+    const NetworkNameCase& c = GetParam();
+    if (c.stored)
+        sim::set_dword(kInstance, "Configured", 0);
+    std::snprintf(config.desired_ssid, CONFIG_TEXT_SIZE, "mine");
+    load_profile_list();
+    EXPECT_STREQ(config.desired_ssid, c.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, NeverConfigured, ::testing::ValuesIn(NETWORK_NAME_CASES), by_name);
 
 TEST_F(StoreTest, ResetIsProgramStart)
 {
@@ -696,31 +1032,38 @@ TEST_F(StoreTest, ResetIsProgramStart)
 
 // ---- window position ----
 
-TEST(SheetWindowPosition, KeepsOrCentres)
+struct PositionCase {
+    const char* name;
+    int32_t x, y, width, height, right, bottom;
+    int32_t expected_x, expected_y;
+    int centred;
+};
+
+const PositionCase POSITION_CASES[] = {
+    {"inside", 100, 50, 400, 300, 1024, 768, 100, 50, 0},
+    {"touching_both_edges", 624, 468, 400, 300, 1024, 768, 624, 468, 0},
+    {"one_past_the_right", 625, 50, 400, 300, 1024, 768, 312, 234, 1},
+    {"one_past_the_bottom", 100, 469, 400, 300, 1024, 768, 312, 234, 1},
+    {"halves_truncated", 700, 0, 401, 301, 1024, 768, 311, 233, 1},
+    {"off_the_left", -10, 50, 400, 300, 1024, 768, 312, 234, 1},  // unsigned, never fits
+    {"off_the_top", 100, -1, 400, 300, 1024, 768, 312, 234, 1},
+    {"larger_than_the_desktop", 0, 0, 700, 500, 640, 480, -30, -10, 1},
+    {"larger_truncated_toward_zero", 0, 0, 701, 501, 640, 480, -30, -10, 1},
+    {"x_at_int32_max", INT32_MAX, 0, 400, 300, 1024, 768, 312, 234, 1},
+};
+
+class SheetWindowPosition : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(SheetWindowPosition, KeepsOrCentres)
 {
-    const struct {
-        int32_t x, y, width, height, right, bottom;
-        int32_t expected_x, expected_y;
-        int centred;
-    } cases[] = {
-        {100, 50, 400, 300, 1024, 768, 100, 50, 0},
-        {624, 468, 400, 300, 1024, 768, 624, 468, 0},  // touching both edges
-        {625, 50, 400, 300, 1024, 768, 312, 234, 1},   // one pixel past the right
-        {100, 469, 400, 300, 1024, 768, 312, 234, 1},  // one past the bottom
-        {700, 0, 401, 301, 1024, 768, 311, 233, 1},    // halves truncated
-        {-10, 50, 400, 300, 1024, 768, 312, 234, 1},   // off the left: unsigned, never fits
-        {100, -1, 400, 300, 1024, 768, 312, 234, 1},
-        {0, 0, 700, 500, 640, 480, -30, -10, 1},       // larger than the desktop
-        {0, 0, 701, 501, 640, 480, -30, -10, 1},       // truncated toward zero
-        {INT32_MAX, 0, 400, 300, 1024, 768, 312, 234, 1},
-    };
-    for (const auto& c : cases) {
-        WindowPosition p = sheet_window_position(c.x, c.y, c.width, c.height, c.right, c.bottom);
-        EXPECT_EQ(p.x, c.expected_x) << c.x << "," << c.y;
-        EXPECT_EQ(p.y, c.expected_y) << c.x << "," << c.y;
-        EXPECT_EQ(p.centred, c.centred) << c.x << "," << c.y;
-    }
+    const PositionCase& c = GetParam();
+    WindowPosition p = sheet_window_position(c.x, c.y, c.width, c.height, c.right, c.bottom);
+    EXPECT_EQ(p.x, c.expected_x);
+    EXPECT_EQ(p.y, c.expected_y);
+    EXPECT_EQ(p.centred, c.centred);
 }
+
+INSTANTIATE_TEST_SUITE_P(Store, SheetWindowPosition, ::testing::ValuesIn(POSITION_CASES), by_name);
 
 TEST_F(StoreTest, SheetPlacementReadsAndRemembers)
 {
@@ -744,6 +1087,7 @@ TEST_F(StoreTest, SheetPlacementReadsAndRemembers)
     EXPECT_EQ(config.window_x, 40);
 
     // Missing values leave memory as it is.
+    EXPECT_EQ(sim::open_key_handles(), 0);
     sim::reset();
     p = place_sheet_window(1, 400, 300, 1024, 768);
     EXPECT_EQ(p.x, 40);
@@ -757,7 +1101,7 @@ TEST_F(StoreTest, DialogPositionIsSaved)
     EXPECT_EQ(config.window_y, -4);
     EXPECT_EQ(sim::get_dword(kInstance, "X_POS"), 123);
     EXPECT_EQ(sim::get_dword(kInstance, "Y_POS"), 0xFFFFFFFC);
-    store_reset();
+    store_reset();  // the applet unloaded and loaded again; the registry stays
     WindowPosition p = place_sheet_window(1, 400, 300, 1024, 768);
     EXPECT_EQ(p.centred, 1);  // -4 never fits
     EXPECT_EQ(config.window_x, 312);
