@@ -180,9 +180,13 @@ int profile_key_path(uint32_t profile, char* buffer, unsigned size)
 
 int existing_profile_key_path(uint32_t profile, char* buffer, unsigned size)
 {
+    if (!profile_key_path(profile, buffer, size))
+        return 0;
     char name[REG_STRING_SIZE];
-    return profile_key_path(profile, buffer, size) &&
-           reg_read_string(PLAT_HKEY_LOCAL_MACHINE, buffer, "ConfigName", name);
+    if (reg_read_string(PLAT_HKEY_LOCAL_MACHINE, buffer, "ConfigName", name))
+        return 1;
+    buffer[0] = '\0';
+    return 0;
 }
 
 void load_parameters(unsigned groups)

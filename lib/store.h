@@ -135,7 +135,8 @@ enum : unsigned { PROFILE_KEY_SIZE = INSTANCE_KEY_SIZE + sizeof "\\Config00" - 1
 // Profile n's subkey path into buffer: 1, or 0 (buffer emptied) for a number
 // outside 1 to 4, no instance key yet, or a buffer too small.
 int profile_key_path(uint32_t profile, char* buffer, unsigned size);
-// The same for a profile that exists: one whose ConfigName can be read.
+// The same for a profile that exists: one whose ConfigName can be read (an
+// empty name too). 0, buffer emptied, when it does not.
 int existing_profile_key_path(uint32_t profile, char* buffer, unsigned size);
 
 // Back to program start (tests).

@@ -781,9 +781,9 @@ TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour)
     EXPECT_EQ(sim::open_key_handles(), 0);
     {
         SCOPED_TRACE("existing_profile_key_path");
-        // Refused for want of a readable ConfigName after the path was made:
-        // callers use the buffer only on success, so it is not checked then.
-        expect_path_buffer(buffer, size, found, path, c.path == 0);
+        // Refused for want of a readable ConfigName too: no path is left for
+        // a caller to take by mistake.
+        expect_path_buffer(buffer, size, found, path, true);
     }
 }
 
