@@ -30,7 +30,7 @@ const std::string kDriver = "Software\\Orvix\\Driver";
 std::string config_key(const std::string& root, uint32_t n)
 {
     char name[24];
-    std::snprintf(name, sizeof name, "\\Config%02lu", (unsigned long)n);
+    std::snprintf(name, sizeof name, "\\Config%02lu", static_cast<unsigned long>(n));
     return root + name;
 }
 
@@ -720,7 +720,7 @@ void expect_path_buffer(const std::vector<char>& buffer, unsigned size, int resu
     for (size_t i = size; i < buffer.size(); ++i)
         EXPECT_EQ(buffer[i], '#') << "written at " << i << ", past the buffer";
     if (result) {
-        const char* end = (const char*)std::memchr(buffer.data(), 0, size);
+        const char* end = static_cast<const char*>(std::memchr(buffer.data(), 0, size));
         ASSERT_NE(end, nullptr);
         EXPECT_EQ(std::string(buffer.data(), end), path);
     } else if (size == 0) {
@@ -760,9 +760,9 @@ TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour)
     }
     unsigned size = PROFILE_KEY_SIZE;
     if (c.room == PP::EXACT)
-        size = (unsigned)path.size() + 1;
+        size = static_cast<unsigned>(path.size()) + 1;
     else if (c.room == PP::ONE_SHORT)
-        size = (unsigned)path.size();
+        size = static_cast<unsigned>(path.size());
     else if (c.room == PP::NONE)
         size = 0;
 
