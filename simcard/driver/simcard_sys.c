@@ -46,6 +46,9 @@ struct CardDevice {
     struct SimCard card;
 };
 
+/* The kernel calls these with the system's calling convention: NTAPI, which
+   is stdcall on i386 (a cdecl routine there would leave the caller's stack
+   unbalanced; x86_64 has one convention and would never show it). */
 DRIVER_INITIALIZE DriverEntry;
 
 static void zero(void* p, SIZE_T n)
@@ -231,7 +234,7 @@ static NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information)
     return status;
 }
 
-static NTSTATUS dispatch_create_close(PDEVICE_OBJECT device, PIRP irp)
+static NTSTATUS NTAPI dispatch_create_close(PDEVICE_OBJECT device, PIRP irp)
 {
     (void)device;
     return complete(irp, STATUS_SUCCESS, 0);
@@ -330,7 +333,7 @@ static NTSTATUS control(struct CardDevice* dev, PIRP irp, PIO_STACK_LOCATION sp)
     return complete(irp, STATUS_SUCCESS, sizeof(struct SimCardControlAnswer));
 }
 
-static NTSTATUS dispatch_device_control(PDEVICE_OBJECT device, PIRP irp)
+static NTSTATUS NTAPI dispatch_device_control(PDEVICE_OBJECT device, PIRP irp)
 {
     struct CardDevice* dev = (struct CardDevice*)device->DeviceExtension;
     PIO_STACK_LOCATION sp = IoGetCurrentIrpStackLocation(irp);
@@ -359,7 +362,7 @@ static void remove_links(struct CardDevice* dev)
     }
 }
 
-static void driver_unload(PDRIVER_OBJECT driver)
+static VOID NTAPI driver_unload(PDRIVER_OBJECT driver)
 {
     PDEVICE_OBJECT device = driver->DeviceObject;
     while (device) {
@@ -370,7 +373,7 @@ static void driver_unload(PDRIVER_OBJECT driver)
     }
 }
 
-NTSTATUS DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
+NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
 {
     WCHAR name[NAME_CHARS + 1];
     ULONG name_chars = 0;
