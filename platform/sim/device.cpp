@@ -20,7 +20,8 @@ const char DEVICE_PREFIX[] = "\\\\.\\";
 PlatHandle plat_create_file(const char* path) {
     State& s = state();
     std::string p = path ? path : "";
-    s.dev_log.push_back("create " + p);
+    s.dev_log.text() += "create ";
+    s.dev_log.add(p);
     if (p.compare(0, 4, DEVICE_PREFIX) != 0) {
         s.last_error = 2;
         return PLAT_INVALID_HANDLE_VALUE;
@@ -41,7 +42,7 @@ PlatHandle plat_create_file(const char* path) {
 int plat_device_io_control(PlatHandle handle, uint32_t code, const void* in, uint32_t in_size,
                            void* out, uint32_t out_size, uint32_t* returned) {
     State& s = state();
-    s.dev_log.push_back("ioctl");
+    s.dev_log.add("ioctl");
     if (!handle || handle == PLAT_INVALID_HANDLE_VALUE) {
         s.last_error = 6;
         return 0;
@@ -60,7 +61,7 @@ int plat_device_io_control(PlatHandle handle, uint32_t code, const void* in, uin
 
 int plat_close_handle(PlatHandle handle) {
     State& s = state();
-    s.dev_log.push_back("close");
+    s.dev_log.add("close");
     if (!handle || handle == PLAT_INVALID_HANDLE_VALUE) {
         s.last_error = 6;
         return 0;
@@ -73,7 +74,8 @@ int plat_close_handle(PlatHandle handle) {
 uint32_t plat_query_dos_device(const char* name, char* target, uint32_t size) {
     State& s = state();
     std::string n = name ? name : "";
-    s.dev_log.push_back("query " + n);
+    s.dev_log.text() += "query ";
+    s.dev_log.add(n);
     auto fault = s.query_dos_faults.find(lower(n));
     if (fault != s.query_dos_faults.end()) {
         s.last_error = fault->second;
@@ -100,7 +102,8 @@ int plat_define_dos_device(uint32_t flags, const char* name, const char* target)
     std::string n = name ? name : "";
     std::string t = target ? target : "";
     const bool remove = (flags & PLAT_DDD_REMOVE_DEFINITION) != 0;
-    s.dev_log.push_back((remove ? "remove " : "define ") + n);
+    s.dev_log.text() += remove ? "remove " : "define ";
+    s.dev_log.add(n);
     if (s.define_fails) {
         s.last_error = 5;
         return 0;
@@ -144,7 +147,7 @@ void fail_query_dos_device(const std::string& name, uint32_t error) {
 
 void fail_define_dos_device() { state().define_fails = true; }
 
-const std::vector<std::string>& device_log() { return state().dev_log; }
+const std::vector<std::string>& device_log() { return state().dev_log.entries(); }
 
 int open_device_handles() { return state().device_handles; }
 

@@ -1,9 +1,11 @@
 // Shared state of the simulated Windows (internal to platform/sim).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim.h"
@@ -12,8 +14,26 @@ namespace sim {
 
 std::string lower(const std::string& text);
 
+// Names compare as Windows compares them, without regard to case: maps are
+// keyed by the lower-case name and looked up by a lower-case string_view.
+using ByLowerName = std::less<>;
+
+// A name in lower case without an allocation for the names the registry
+// holds (up to 255 characters).
+class LowerName {
+public:
+    explicit LowerName(std::string_view name);
+    std::string_view view() const { return view_; }
+    operator std::string_view() const { return view_; }
+
+private:
+    char small_[256];
+    std::string large_;
+    std::string_view view_;
+};
+
 struct Value {
-    std::string name;  // as first written
+    std::string name;  // as last written
     uint32_t type = 0;
     std::vector<uint8_t> data;
 };
@@ -22,15 +42,36 @@ struct Key {
     std::string name;
     Key* parent = nullptr;
     bool deleted = false;
-    std::map<std::string, std::shared_ptr<Key>> children;  // by lower-case name
-    std::map<std::string, Value> values;                    // by lower-case name
+    std::map<std::string, std::shared_ptr<Key>, ByLowerName> children;  // by lower-case name
+    std::map<std::string, Value, ByLowerName> values;                    // by lower-case name
     std::string path() const;
+};
+
+// A log of calls kept as one text, entries ended by a zero (no name the
+// system passes can hold one). Logging reuses the text's storage, so a call
+// costs no allocation once it has grown; the entries are split out only when
+// a test asks for them.
+class CallLog {
+public:
+    std::string& text() { return text_; }
+    void end_entry() { text_ += '\0'; }
+    void add(std::string_view entry) {
+        text_ += entry;
+        end_entry();
+    }
+    void clear();  // keeps the storage
+    const std::vector<std::string>& entries() const;
+
+private:
+    std::string text_;
+    mutable std::vector<std::string> entries_;
+    mutable size_t parsed_ = 0;  // bytes of text_ split into entries_
 };
 
 struct State {
     std::shared_ptr<Key> hklm, hkcu;
-    std::map<std::string, uint32_t> denied;  // lower-case full path -> access mask
-    std::vector<std::string> reg_log;
+    std::map<std::string, uint32_t, ByLowerName> denied;  // lower-case full path -> access mask
+    CallLog reg_log;
     int key_handles = 0;
 
     bool version_fails = false;
@@ -52,10 +93,14 @@ struct State {
     std::map<std::string, std::string> dos_names;     // lower-case name -> target
     std::map<std::string, uint32_t> query_dos_faults; // lower-case name -> error
     bool define_fails = false;
-    std::vector<std::string> dev_log;
+    CallLog dev_log;
     int device_handles = 0;
 };
 
 State& state();
+
+// Drops what the registry remembers of paths it has walked; every reset of the
+// keys must call it.
+void forget_remembered_keys();
 
 }  // namespace sim

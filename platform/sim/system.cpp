@@ -17,9 +17,26 @@ State& state() {
 
 void reset() {
     State& s = state();
+    // Everything back to its default, but the roots and the logs keep their
+    // storage: a reset per fuzz input then costs only what the input built.
+    std::shared_ptr<Key> hklm = std::move(s.hklm), hkcu = std::move(s.hkcu);
+    CallLog reg_log = std::move(s.reg_log), dev_log = std::move(s.dev_log);
     s = State();
-    s.hklm = std::make_shared<Key>();
-    s.hkcu = std::make_shared<Key>();
+    forget_remembered_keys();
+    for (std::shared_ptr<Key>* root : {&hklm, &hkcu}) {
+        if (*root && root->use_count() == 1) {
+            (*root)->children.clear();
+            (*root)->values.clear();
+        } else {
+            *root = std::make_shared<Key>();  // first use, or a handle still holds it
+        }
+    }
+    s.hklm = std::move(hklm);
+    s.hkcu = std::move(hkcu);
+    reg_log.clear();
+    dev_log.clear();
+    s.reg_log = std::move(reg_log);
+    s.dev_log = std::move(dev_log);
     s.system_directory = "C:\\WINDOWS\\system32";
     s.computer_name = "SIMHOST";
     set_windows(Windows::WinXp);

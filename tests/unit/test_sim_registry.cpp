@@ -137,4 +137,64 @@ TEST_F(SimRegistry, RefusedCreateIsLoggedAndLeavesNoHandle) {
     EXPECT_EQ(sim::registry_log(), std::vector<std::string>{"create \\Root\\New"});
 }
 
+// What the simulation remembers of paths it walked never outlives the keys.
+TEST_F(SimRegistry, OpensSeeDeletesAndResets) {
+    PlatKey key = nullptr;
+    ASSERT_EQ(plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+              PLAT_ERROR_SUCCESS);
+    plat_reg_close_key(key);
+    ASSERT_EQ(plat_reg_delete_key(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf"), PLAT_ERROR_SUCCESS);
+    EXPECT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+              PLAT_ERROR_FILE_NOT_FOUND);
+    // Made again, it is a new key: the old one's values are gone.
+    sim::set_string("Root\\Leaf", "v", "new");
+    ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_QUERY_VALUE, &key),
+              PLAT_ERROR_SUCCESS);
+    char text[8] = {};
+    uint32_t size = sizeof text;
+    EXPECT_EQ(plat_reg_query_value_ex(key, "V", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+              PLAT_ERROR_SUCCESS);
+    EXPECT_STREQ(text, "new");
+    plat_reg_close_key(key);
+
+    sim::reset();
+    EXPECT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+              PLAT_ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(sim::key_exists("Root\\Leaf"));
+}
+
+// The same relative path below two keys names two keys.
+TEST_F(SimRegistry, RelativePathsAreTheirBasesOwn) {
+    sim::set_string("One\\Same", "v", "1");
+    sim::set_string("Two\\Same", "v", "2");
+    for (const char* base : {"One", "Two"}) {
+        PlatKey root = nullptr, key = nullptr;
+        ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, base, PLAT_KEY_ALL_ACCESS, &root),
+                  PLAT_ERROR_SUCCESS);
+        ASSERT_EQ(plat_reg_open_key_ex(root, "Same", PLAT_KEY_QUERY_VALUE, &key), PLAT_ERROR_SUCCESS);
+        char text[4] = {};
+        uint32_t size = sizeof text;
+        EXPECT_EQ(plat_reg_query_value_ex(key, "v", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+                  PLAT_ERROR_SUCCESS);
+        EXPECT_STREQ(text, std::string(base) == "One" ? "1" : "2");
+        plat_reg_close_key(key);
+        plat_reg_close_key(root);
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// Closed handles are reused, but a closed one used again is still reported.
+TEST_F(SimRegistry, UsingAClosedHandleIsReported) {
+    sim::create_key("Root");
+    EXPECT_DEATH(
+        {
+            PlatKey key = nullptr;
+            plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root", PLAT_KEY_ALL_ACCESS, &key);
+            plat_reg_close_key(key);
+            plat_reg_set_value_ex(key, "v", PLAT_REG_DWORD, nullptr, 0);
+        },
+        "use-after-poison");
+}
+#endif
+
 }  // namespace
