@@ -6,8 +6,8 @@
 #include "card_records.h"
 #include "discovery.h"
 #include "os.h"
-#include "registry.h"
 #include "platform/system.h"
+#include "registry.h"
 
 // Zero at program start (so it takes no room in the program file); every
 // close leaves the handle INVALID_HANDLE_VALUE. Either way nothing is open
@@ -162,11 +162,23 @@ uint16_t channel_open(const char* vendor_code) {
         Opened opened = NOT_OPENED;
         uint32_t generation = 0;
         switch (os_class) {
-        case OS_WIN95: opened = open_vxd(vendor_code, 41); generation = 41; break;
-        case OS_WIN98: opened = open_vxd(vendor_code, 48); generation = 48; break;
-        case OS_WINNT: opened = open_nt4(vendor_code); generation = 52; break;
+        case OS_WIN95:
+            opened = open_vxd(vendor_code, 41);
+            generation = 41;
+            break;
+        case OS_WIN98:
+            opened = open_vxd(vendor_code, 48);
+            generation = 48;
+            break;
+        case OS_WINNT:
+            opened = open_nt4(vendor_code);
+            generation = 52;
+            break;
         case OS_WIN2000:
-        case OS_WIN2001: opened = open_network_adapter(); generation = 48; break;
+        case OS_WIN2001:
+            opened = open_network_adapter();
+            generation = 48;
+            break;
         default: break;
         }
         if (opened.handle == PLAT_INVALID_HANDLE_VALUE) break;
@@ -220,7 +232,11 @@ uint16_t channel_transact(RequestFrame* frame, uint32_t* byte_count) {
 uint16_t channel_action(uint16_t code) {
     if (driver_channel.open_generation == 0) return CHANNEL_STATUS_NO_DRIVER;
     switch (code) {
-    case 4: case 6: case 11: case 12: case CHANNEL_ACTION_APPLY: break;
+    case 4:
+    case 6:
+    case 11:
+    case 12:
+    case CHANNEL_ACTION_APPLY: break;
     default: return CHANNEL_STATUS_BAD_ACTION;
     }
     RequestFrame& f = driver_channel.frame;

@@ -44,8 +44,8 @@ struct RequestFrame {
     uint32_t context;  // from the connect answer; must be non-zero
     uint16_t status;
     uint16_t command;
-    uint16_t length;   // card record: words after this one (type + data)
-    uint16_t type;     // record id, or the action code
+    uint16_t length;  // card record: words after this one (type + data)
+    uint16_t type;    // record id, or the action code
     uint16_t data[FRAME_DATA_WORDS];
 };
 static_assert(sizeof(RequestFrame) == REQUEST_FRAME_SIZE, "request frame is 8204 bytes");
@@ -56,9 +56,9 @@ static_assert(offsetof(RequestFrame, status) == 4 && offsetof(RequestFrame, comm
 
 struct DriverChannel {
     RequestFrame frame;
-    uint32_t open_generation;  // 0 while closed
-    PlatHandle handle;         // PLAT_INVALID_HANDLE_VALUE while closed
-    uint32_t dos_name_defined; // the open defined the NT 4 DOS name: close removes it
+    uint32_t open_generation;   // 0 while closed
+    PlatHandle handle;          // PLAT_INVALID_HANDLE_VALUE while closed
+    uint32_t dos_name_defined;  // the open defined the NT 4 DOS name: close removes it
 };
 
 extern DriverChannel driver_channel;

@@ -83,7 +83,9 @@ bool pc_card_attempt(const char* enum_root, const char* id, const char* instance
     return read_instance(path, by_number, class_root);
 }
 
-bool is_description(const char* text, const char* expected) { return std::strcmp(text, expected) == 0; }
+bool is_description(const char* text, const char* expected) {
+    return std::strcmp(text, expected) == 0;
+}
 
 // Counts the sub keys of path whose names start with prefix (each one a
 // device instance or a driver service); an empty prefix counts them all.
@@ -123,9 +125,7 @@ int find_instance_key(const char* hardware_id) {
     case OS_WINNT:
         format_bounded(instance_key, sizeof instance_key, NT4_FORMAT, SERVICES, VENDOR_CODE);
         return 1;
-    default:
-        instance_key[0] = 0;
-        return 0;
+    default: instance_key[0] = 0; return 0;
     }
 }
 
@@ -156,8 +156,7 @@ int match_adapter(const char* hardware_id) {
         }
         return 0;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -14,47 +14,35 @@ namespace {
 
 enum : unsigned { KEYS_OFFSET = 12, TEXT_BASE = 38 };
 
-void put16(uint8_t* p, uint16_t v)
-{
+void put16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-void put32(uint8_t* p, uint32_t v)
-{
+void put32(uint8_t* p, uint32_t v) {
     put16(p, static_cast<uint16_t>(v));
     put16(p + 2, static_cast<uint16_t>(v >> 16));
 }
 
-uint16_t get16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-uint32_t get32(const uint8_t* p)
-{
+uint32_t get32(const uint8_t* p) {
     return static_cast<uint32_t>(get16(p)) | (static_cast<uint32_t>(get16(p + 2)) << 16);
 }
 
-char text_char(unsigned six_bits)
-{
-    return static_cast<char>((six_bits & 63) + TEXT_BASE);
-}
+char text_char(unsigned six_bits) { return static_cast<char>((six_bits & 63) + TEXT_BASE); }
 
 // Length of text when it is at most limit characters, else limit + 1; never
 // reads past the terminator or past limit + 1 characters.
-unsigned bounded_length(const char* text, unsigned limit)
-{
+unsigned bounded_length(const char* text, unsigned limit) {
     unsigned n = 0;
-    while (n <= limit && text[n] != '\0')
-        ++n;
+    while (n <= limit && text[n] != '\0') ++n;
     return n;
 }
 
 }  // namespace
 
-void pack_encryption_record(const EncryptionRecord* record, uint8_t bytes[ENCRYPTION_RECORD_SIZE])
-{
+void pack_encryption_record(const EncryptionRecord* record, uint8_t bytes[ENCRYPTION_RECORD_SIZE]) {
     put32(bytes, record->magic);
     put16(bytes + 4, record->tx_key_index);
     put16(bytes + 6, record->data_security);
@@ -67,8 +55,8 @@ void pack_encryption_record(const EncryptionRecord* record, uint8_t bytes[ENCRYP
     }
 }
 
-void unpack_encryption_record(const uint8_t bytes[ENCRYPTION_RECORD_SIZE], EncryptionRecord* record)
-{
+void unpack_encryption_record(const uint8_t bytes[ENCRYPTION_RECORD_SIZE],
+                              EncryptionRecord* record) {
     record->magic = get32(bytes);
     record->tx_key_index = get16(bytes + 4);
     record->data_security = get16(bytes + 6);
@@ -81,16 +69,14 @@ void unpack_encryption_record(const uint8_t bytes[ENCRYPTION_RECORD_SIZE], Encry
     }
 }
 
-void init_encryption_record(EncryptionRecord* record)
-{
+void init_encryption_record(EncryptionRecord* record) {
     memset(record, 0, sizeof *record);
     record->magic = ENCRYPTION_RECORD_MAGIC;
     record->key_block_length = KEY_BLOCK_LENGTH;
     record->key_block_type = KEY_BLOCK_TYPE;
 }
 
-uint8_t fold_scramble_seed(const char* key)
-{
+uint8_t fold_scramble_seed(const char* key) {
     uint8_t seed = 0;
     for (unsigned i = 0; i < SCRAMBLE_KEY_LENGTH; ++i) {
         uint8_t c = static_cast<uint8_t>(key[i]);
@@ -99,45 +85,40 @@ uint8_t fold_scramble_seed(const char* key)
     return seed;
 }
 
-unsigned encryption_text_length(unsigned count)
-{
+unsigned encryption_text_length(unsigned count) {
     // Four characters per full group of three, then two or three for a tail.
     unsigned tail = count % 3;
     return count / 3 * 4 + (tail ? tail + 1 : 0);
 }
 
 unsigned encode_encryption_record(const char* key, char* text, unsigned text_size,
-                                  const uint8_t* bytes, unsigned count)
-{
+                                  const uint8_t* bytes, unsigned count) {
     unsigned length = encryption_text_length(count);
-    if (text_size == 0 || length > text_size - 1)
-        return 0;
+    if (text_size == 0 || length > text_size - 1) return 0;
     uint8_t seed = fold_scramble_seed(key);
     unsigned j = 0;
     for (unsigned i = 0; i < count; i += 3) {
         unsigned left = count - i;
         uint8_t p = static_cast<uint8_t>(bytes[i] ^ static_cast<uint8_t>(seed + i));
-        uint8_t q = left > 1 ? static_cast<uint8_t>(bytes[i + 1] ^ static_cast<uint8_t>(seed + i + 1)) : 0;
-        uint8_t r = left > 2 ? static_cast<uint8_t>(bytes[i + 2] ^ static_cast<uint8_t>(seed + i + 2)) : 0;
+        uint8_t q =
+            left > 1 ? static_cast<uint8_t>(bytes[i + 1] ^ static_cast<uint8_t>(seed + i + 1)) : 0;
+        uint8_t r =
+            left > 2 ? static_cast<uint8_t>(bytes[i + 2] ^ static_cast<uint8_t>(seed + i + 2)) : 0;
         text[j++] = text_char(p >> 2);
         text[j++] = text_char(((p & 3) << 4) | (q >> 4));
-        if (left > 1)
-            text[j++] = text_char(((q & 15) << 2) | (r >> 6));
-        if (left > 2)
-            text[j++] = text_char(r & 63);
+        if (left > 1) text[j++] = text_char(((q & 15) << 2) | (r >> 6));
+        if (left > 2) text[j++] = text_char(r & 63);
     }
     text[j] = '\0';
     return j;
 }
 
 unsigned decode_encryption_record(const char* key, uint8_t* out, unsigned capacity,
-                                  const char* text)
-{
+                                  const char* text) {
     size_t length = strlen(text);
     // floor(length * 3 / 4) without overflowing on a long text.
     size_t n = length / 4 * 3 + length % 4 * 3 / 4;
-    if (n > capacity)
-        return 0;
+    if (n > capacity) return 0;
     uint8_t seed = fold_scramble_seed(key);
     size_t j = 0;
     for (size_t i = 0; i < n; ++i) {
@@ -147,12 +128,8 @@ unsigned decode_encryption_record(const char* key, uint8_t* out, unsigned capaci
         unsigned b = (static_cast<uint8_t>(text[j + 1]) - TEXT_BASE);
         unsigned byte;
         switch (i % 3) {
-        case 0:
-            byte = ((a & 63) << 2) | ((b & 48) >> 4);
-            break;
-        case 1:
-            byte = ((a & 15) << 4) | ((b & 60) >> 2);
-            break;
+        case 0: byte = ((a & 63) << 2) | ((b & 48) >> 4); break;
+        case 1: byte = ((a & 15) << 4) | ((b & 60) >> 2); break;
         default:
             byte = ((a & 3) << 6) | (b & 63);
             ++j;
@@ -164,29 +141,24 @@ unsigned decode_encryption_record(const char* key, uint8_t* out, unsigned capaci
     return static_cast<unsigned>(n);
 }
 
-int decode_valid_encryption_text(const char* text, EncryptionRecord* record)
-{
-    if (bounded_length(text, ENCRYPTION_TEXT_LENGTH) != ENCRYPTION_TEXT_LENGTH)
-        return 0;
+int decode_valid_encryption_text(const char* text, EncryptionRecord* record) {
+    if (bounded_length(text, ENCRYPTION_TEXT_LENGTH) != ENCRYPTION_TEXT_LENGTH) return 0;
     uint8_t bytes[ENCRYPTION_RECORD_SIZE];
     if (decode_encryption_record(scramble_key_string, bytes, sizeof bytes, text) !=
         ENCRYPTION_RECORD_SIZE)
         return 0;
-    if (get32(bytes) != ENCRYPTION_RECORD_MAGIC)
-        return 0;
+    if (get32(bytes) != ENCRYPTION_RECORD_MAGIC) return 0;
     unpack_encryption_record(bytes, record);
     return 1;
 }
 
-void encode_encryption_text(const EncryptionRecord* record, char text[ENCRYPTION_TEXT_SIZE])
-{
+void encode_encryption_text(const EncryptionRecord* record, char text[ENCRYPTION_TEXT_SIZE]) {
     uint8_t bytes[ENCRYPTION_RECORD_SIZE];
     pack_encryption_record(record, bytes);
     encode_encryption_record(scramble_key_string, text, ENCRYPTION_TEXT_SIZE, bytes, sizeof bytes);
 }
 
-int parse_hex_bytes(uint8_t* out, const char* digits, unsigned count)
-{
+int parse_hex_bytes(uint8_t* out, const char* digits, unsigned count) {
     unsigned accumulator = 0;
     for (unsigned k = 0; k < count; ++k) {
         char d = digits[k];

@@ -46,7 +46,8 @@ extern const char default_encryption_text[ENCRYPTION_TEXT_SIZE];
 
 // Record fields to their 76 little-endian bytes and back.
 void pack_encryption_record(const EncryptionRecord* record, uint8_t bytes[ENCRYPTION_RECORD_SIZE]);
-void unpack_encryption_record(const uint8_t bytes[ENCRYPTION_RECORD_SIZE], EncryptionRecord* record);
+void unpack_encryption_record(const uint8_t bytes[ENCRYPTION_RECORD_SIZE],
+                              EncryptionRecord* record);
 // A record built from nothing: magic, key block length and type, the rest zero.
 void init_encryption_record(EncryptionRecord* record);
 

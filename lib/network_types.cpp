@@ -10,16 +10,13 @@ const NetworkType network_types[NETWORK_TYPE_COUNT] = {
     {NET_ADHOC_DEMO, NETWORK_TYPE_STRING_FIRST + 6, "Ad-Hoc Demo mode"},
 };
 
-const NetworkType* find_network_type(uint32_t code)
-{
+const NetworkType* find_network_type(uint32_t code) {
     for (const NetworkType& type : network_types)
-        if (type.code == code)
-            return &type;
+        if (type.code == code) return &type;
     return nullptr;
 }
 
-int network_type_from_string_id(uint16_t string_id, uint32_t* code)
-{
+int network_type_from_string_id(uint16_t string_id, uint32_t* code) {
     for (const NetworkType& type : network_types) {
         if (type.string_id == string_id) {
             *code = type.code;

@@ -5,15 +5,15 @@
 #include "registry.h"
 #include "store.h"
 
-void load_profile_list()
-{
+void load_profile_list() {
     ActiveConfiguration& config = active_configuration;
     const char* root = store_instance_key();
     int32_t number;
     if (root && reg_read_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType", &number)) {
         // Anything but a profile number counts as none chosen: a Config07
         // would load nothing but defaults and then store them as the active set.
-        config.current_profile = static_cast<uint32_t>(number) <= PROFILE_COUNT ? static_cast<uint32_t>(number) : 0;
+        config.current_profile =
+            static_cast<uint32_t>(number) <= PROFILE_COUNT ? static_cast<uint32_t>(number) : 0;
     }
 
     for (uint32_t n = 1; n <= PROFILE_COUNT; ++n) {
@@ -25,8 +25,7 @@ void load_profile_list()
                 config.profile_types[n - 1] = static_cast<uint32_t>(number);
         }
         config.shown_types[n - 1] = config.profile_types[n - 1];
-        if (!config.profile_new[n - 1] && name[0] == '\0')
-            config.profile_new[n - 1] = 1;
+        if (!config.profile_new[n - 1] && name[0] == '\0') config.profile_new[n - 1] = 1;
     }
 
     if (config.profile_names[0][0] == '\0')
@@ -37,12 +36,12 @@ void load_profile_list()
         snprintf(config.desired_ssid, CONFIG_TEXT_SIZE, "%s", "Orvix");
 }
 
-void store_profile_list()
-{
+void store_profile_list() {
     const ActiveConfiguration& config = active_configuration;
     const char* root = store_instance_key();
     if (root)
-        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType", static_cast<int32_t>(config.current_profile));
+        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, root, "ConfigType",
+                        static_cast<int32_t>(config.current_profile));
     reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, "Cur_conf",
                     static_cast<int32_t>(config.current_profile));
 

@@ -80,8 +80,8 @@ enum : uint8_t {
 // Group bits of load_parameters / store_parameters.
 enum : unsigned {
     GROUP_NONE = 0,
-    GROUP_ADAPTER = 1,        // root of the instance key only
-    GROUP_PROFILE = 2,        // each profile subkey, copied to the root when active
+    GROUP_ADAPTER = 1,  // root of the instance key only
+    GROUP_PROFILE = 2,  // each profile subkey, copied to the root when active
     GROUP_ALL = 3,
     GROUP_TO_ROOT = 0x80,     // store profile rows to the root as well
     GROUP_ACTIVE_SET = 0x83,  // every row to the root

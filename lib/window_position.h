@@ -13,8 +13,7 @@ struct WindowPosition {
 // within the desktop's; otherwise centres it, halves truncated toward zero.
 // A negative saved coordinate never fits.
 WindowPosition sheet_window_position(int32_t saved_x, int32_t saved_y, int32_t width,
-                                     int32_t height, int32_t desktop_right,
-                                     int32_t desktop_bottom);
+                                     int32_t height, int32_t desktop_right, int32_t desktop_bottom);
 
 // The position to move the sheet to, from window_x / window_y, first read
 // from X_POS / Y_POS (unchanged when missing) when read_saved is set. A

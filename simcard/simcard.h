@@ -91,10 +91,10 @@ struct SimCardLogEntry {
 };
 
 struct SimCardCounters {
-    uint32_t exchanges;          /* every call, whatever became of it */
-    uint32_t bad_requests;       /* wrong object id, sizes or pointers */
-    uint32_t failed;             /* exchanges answered with failure (bad requests included) */
-    uint32_t connects;           /* connect requests, busy ones included */
+    uint32_t exchanges;    /* every call, whatever became of it */
+    uint32_t bad_requests; /* wrong object id, sizes or pointers */
+    uint32_t failed;       /* exchanges answered with failure (bad requests included) */
+    uint32_t connects;     /* connect requests, busy ones included */
     uint32_t busy_answers;
     uint32_t disconnects;
     uint32_t actions;
@@ -104,8 +104,8 @@ struct SimCardCounters {
     uint32_t unknown_commands;
     uint32_t context_mismatches; /* requests after connect that carried another context */
     uint32_t last_put_id;
-    uint32_t last_put_length;    /* length word of the last put, as it came */
-    uint32_t log_count;          /* entries logged; log keeps the first SIMCARD_LOG_SIZE */
+    uint32_t last_put_length; /* length word of the last put, as it came */
+    uint32_t log_count;       /* entries logged; log keeps the first SIMCARD_LOG_SIZE */
 };
 
 struct SimCard {

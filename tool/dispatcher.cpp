@@ -17,23 +17,16 @@ enum Needs { NEEDS_NOTHING, NEEDS_ADAPTER };
 struct Command {
     char character;
     int min_arguments;
-    int max_arguments;   // -1: no upper limit
-    int profile_index;   // argument that is a profile number, or -1
+    int max_arguments;  // -1: no upper limit
+    int profile_index;  // argument that is a profile number, or -1
     Needs needs;
 };
 
 const Command COMMANDS[] = {
-    {'#', 0, 0, -1, NEEDS_NOTHING},
-    {'@', 0, 0, -1, NEEDS_NOTHING},
-    {'D', 1, -1, -1, NEEDS_NOTHING},
-    {'E', 1, 2, 1, NEEDS_ADAPTER},
-    {'e', 1, 2, 1, NEEDS_ADAPTER},
-    {'H', 0, 1, 0, NEEDS_ADAPTER},
-    {'K', 5, 5, -1, NEEDS_NOTHING},
-    {'M', 0, 0, -1, NEEDS_NOTHING},
-    {'R', 1, 1, -1, NEEDS_ADAPTER},
-    {'V', 0, 0, -1, NEEDS_NOTHING},
-    {'W', 1, 2, 1, NEEDS_ADAPTER},
+    {'#', 0, 0, -1, NEEDS_NOTHING}, {'@', 0, 0, -1, NEEDS_NOTHING}, {'D', 1, -1, -1, NEEDS_NOTHING},
+    {'E', 1, 2, 1, NEEDS_ADAPTER},  {'e', 1, 2, 1, NEEDS_ADAPTER},  {'H', 0, 1, 0, NEEDS_ADAPTER},
+    {'K', 5, 5, -1, NEEDS_NOTHING}, {'M', 0, 0, -1, NEEDS_NOTHING}, {'R', 1, 1, -1, NEEDS_ADAPTER},
+    {'V', 0, 0, -1, NEEDS_NOTHING}, {'W', 1, 2, 1, NEEDS_ADAPTER},
 };
 
 const Command* find_command(char c) {
@@ -56,8 +49,7 @@ bool arguments_ok(const Command& command, int count, const char* const* argument
     if (command.profile_index >= 0 && command.profile_index < count &&
         !valid_profile(arguments[command.profile_index]))
         return false;
-    if (command.character == 'R' && (arguments[0][0] < '0' || arguments[0][0] > '2'))
-        return false;
+    if (command.character == 'R' && (arguments[0][0] < '0' || arguments[0][0] > '2')) return false;
     return true;
 }
 

@@ -79,8 +79,7 @@ bool parse_key_argument(const char* argument, KeySlot* slot) {
         slot->length = static_cast<uint16_t>((length - 2) / 2);
         return parse_hex_bytes(slot->material, argument + 2, static_cast<unsigned>(length - 2)) ==
                1;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -114,7 +113,8 @@ int command_mac_address() {
 int command_driver_enable(char which) {
     if (which == '2') return command_read_driver_enable();
     const int32_t value = which == '1' ? 1 : 0;
-    const int stored = reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, instance_key, "DriverEnable", value);
+    const int stored =
+        reg_write_dword(PLAT_HKEY_LOCAL_MACHINE, instance_key, "DriverEnable", value);
     // The driver takes the stored value at its next start; the running one
     // is told now if it can be.
     uint16_t record[card_record_words(RECORD_LENGTH_WORD)];
@@ -169,9 +169,9 @@ int command_set_keys(const char* const* arguments) {
     char text[ENCRYPTION_TEXT_SIZE];
     encode_encryption_text(&record, text);
     // Without an installed adapter the record waits for the installation.
-    const int stored = find_adapter(adapter_hardware_ids)
-                           ? store_encryption_text(text, 1)
-                           : reg_write_string(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, "Encryption",
-                                              text);
+    const int stored =
+        find_adapter(adapter_hardware_ids)
+            ? store_encryption_text(text, 1)
+            : reg_write_string(PLAT_HKEY_LOCAL_MACHINE, ORVIX_DRIVER_KEY, "Encryption", text);
     return stored ? EXIT_OK : EXIT_STORE_FAILED;
 }

@@ -9,8 +9,12 @@
 namespace {
 
 const char* const GENERATION_41_FILES[] = {
-    "%s\\drivers\\orvix41.sys", "%s\\orvix41.dll", "%s\\orvix.cpl",
-    "%s\\orvix.hlp",            "%s\\orvix.cnt",   "%s\\orvix.gid",
+    "%s\\drivers\\orvix41.sys",
+    "%s\\orvix41.dll",
+    "%s\\orvix.cpl",
+    "%s\\orvix.hlp",
+    "%s\\orvix.cnt",
+    "%s\\orvix.gid",
 };
 const char* const GENERATION_52_FILES[] = {
     "%s\\drivers\\rlorx52.sys", "%s\\Rcpanel52.cpl", "%s\\rcpanel.cnt",

@@ -13,8 +13,10 @@
 #define RC_VERSION_STRINGIZE_(x) #x
 #define RC_VERSION_STRINGIZE(x) RC_VERSION_STRINGIZE_(x)
 /* "6.41.1.3" */
+/* clang-format off */
 #define RC_VERSION_TEXT                                                                   \
     RC_VERSION_STRINGIZE(RC_VERSION_MAJOR) "." RC_VERSION_STRINGIZE(RC_VERSION_MINOR) "." \
-        RC_VERSION_STRINGIZE(RC_VERSION_RELEASE) "." RC_VERSION_STRINGIZE(RC_VERSION_BUILD)
+    RC_VERSION_STRINGIZE(RC_VERSION_RELEASE) "." RC_VERSION_STRINGIZE(RC_VERSION_BUILD)
+/* clang-format on */
 
 #endif

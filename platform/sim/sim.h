@@ -51,7 +51,19 @@ int open_key_handles();
 const std::vector<std::string>& registry_log();
 
 // ---- Windows version ----
-enum class Windows { Win95, Win95Osr2, Win98, Win98Se, WinMe, Nt40, Win2000, WinXp, Win2003, Vista, Win7 };
+enum class Windows {
+    Win95,
+    Win95Osr2,
+    Win98,
+    Win98Se,
+    WinMe,
+    Nt40,
+    Win2000,
+    WinXp,
+    Win2003,
+    Vista,
+    Win7
+};
 void set_windows(Windows which);
 void set_version(uint32_t platform_id, uint32_t major, uint32_t minor, uint32_t build,
                  const char* csd);

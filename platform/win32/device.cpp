@@ -11,8 +11,8 @@ PlatHandle plat_create_file(const char* path) {
 int plat_device_io_control(PlatHandle handle, uint32_t code, const void* in, uint32_t in_size,
                            void* out, uint32_t out_size, uint32_t* returned) {
     DWORD r = 0;
-    BOOL ok = DeviceIoControl(handle, code, const_cast<void*>(in), in_size, out, out_size, &r,
-                              nullptr);
+    BOOL ok =
+        DeviceIoControl(handle, code, const_cast<void*>(in), in_size, out, out_size, &r, nullptr);
     if (returned) *returned = r;
     return ok ? 1 : 0;
 }

@@ -42,9 +42,9 @@ struct SimCardControlAnswer {
     int32_t length;     /* length word of record_id, -1 when the card has none */
     uint16_t record_id;
     uint16_t reserved;
-    uint32_t context;   /* context of the last successful connect */
+    uint32_t context; /* context of the last successful connect */
     uint32_t connected;
-    uint8_t mac[8];     /* six bytes used */
+    uint8_t mac[8]; /* six bytes used */
     struct SimCardFaults faults;
     struct SimCardCounters counters;
     struct SimCardLogEntry log[SIMCARD_LOG_SIZE];

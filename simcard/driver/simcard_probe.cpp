@@ -16,8 +16,7 @@ namespace {
 int passed = 0;
 int failed = 0;
 
-void check(bool ok, const char* what)
-{
+void check(bool ok, const char* what) {
     std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
     (ok ? passed : failed)++;
 }
@@ -27,21 +26,18 @@ struct Frame {
 
     unsigned get16(unsigned off) const { return bytes[off] | (bytes[off + 1] << 8); }
     unsigned get32(unsigned off) const { return get16(off) | (get16(off + 2) << 16); }
-    void put16(unsigned off, unsigned v)
-    {
+    void put16(unsigned off, unsigned v) {
         bytes[off] = static_cast<unsigned char>(v);
         bytes[off + 1] = static_cast<unsigned char>(v >> 8);
     }
-    void put32(unsigned off, unsigned v)
-    {
+    void put32(unsigned off, unsigned v) {
         put16(off, v & 0xFFFF);
         put16(off + 2, v >> 16);
     }
 };
 
 // One IOCTL_NDIS_QUERY_GLOBAL_STATS exchange; false when DeviceIoControl fails.
-bool exchange(HANDLE device, Frame* frame, DWORD* returned)
-{
+bool exchange(HANDLE device, Frame* frame, DWORD* returned) {
     const unsigned char object_id[4] = {0x01, 0x04, 0x02, 0xFF};
     *returned = 0;
     return DeviceIoControl(device, SIMCARD_IOCTL_QUERY_GLOBAL_STATS,
@@ -49,47 +45,38 @@ bool exchange(HANDLE device, Frame* frame, DWORD* returned)
                            sizeof frame->bytes, returned, nullptr) != FALSE;
 }
 
-HANDLE open_name(const char* name)
-{
+HANDLE open_name(const char* name) {
     char path[MAX_PATH];
     std::snprintf(path, sizeof path, "\\\\.\\%s", name);
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
 }
 
-bool start(SimcardServiceConfig config, const char* sys)
-{
-    if (sys)
-        config.sys_path = sys;
+bool start(SimcardServiceConfig config, const char* sys) {
+    if (sys) config.sys_path = sys;
     std::string error;
     bool ok = simcard_service_start(config, &error);
-    if (!ok)
-        std::printf("     start %s: %s\n", config.service.c_str(), error.c_str());
+    if (!ok) std::printf("     start %s: %s\n", config.service.c_str(), error.c_str());
     check(ok, ("service " + config.service + " runs as \\\\.\\" + config.device_name).c_str());
     return ok;
 }
 
-void stop(const char* service)
-{
+void stop(const char* service) {
     std::string error;
     bool ok = simcard_service_stop(service, &error);
-    if (!ok)
-        std::printf("     stop %s: %s\n", service, error.c_str());
+    if (!ok) std::printf("     stop %s: %s\n", service, error.c_str());
     check(ok, (std::string("service ") + service + " stopped and deleted").c_str());
 }
 
-void probe_identity(const char* sys)
-{
+void probe_identity(const char* sys) {
     SimcardServiceConfig config;
     config.service = "simcard_probe";
     config.device_name = "RLORX523";
-    if (!start(config, sys))
-        return;
+    if (!start(config, sys)) return;
 
     HANDLE device = open_name("RLORX523");
     check(device != INVALID_HANDLE_VALUE, "CreateFileA \\\\.\\RLORX523");
-    if (device == INVALID_HANDLE_VALUE)
-        return;
+    if (device == INVALID_HANDLE_VALUE) return;
 
     Frame frame;
     std::memset(&frame, 0, sizeof frame);
@@ -108,8 +95,8 @@ void probe_identity(const char* sys)
     frame.put16(12, 0xFFFF);
     ok = exchange(device, &frame, &returned);
     std::printf("     get 0x0826: status %u, length %u, type 0x%04X, data %u %u %u %u\n",
-                frame.get16(4), frame.get16(8), frame.get16(10), frame.get16(12),
-                frame.get16(14), frame.get16(16), frame.get16(18));
+                frame.get16(4), frame.get16(8), frame.get16(10), frame.get16(12), frame.get16(14),
+                frame.get16(16), frame.get16(18));
     check(ok && frame.get16(4) == 0 && frame.get16(8) == 5 && frame.get16(14) == 1 &&
               frame.get16(16) == 6 && frame.get16(18) == 41,
           "identity record reads 1, 6, 41");
@@ -140,19 +127,16 @@ void probe_identity(const char* sys)
 
     device = open_name("RLORX523");
     check(device == INVALID_HANDLE_VALUE, "\\\\.\\RLORX523 is gone after the stop");
-    if (device != INVALID_HANDLE_VALUE)
-        CloseHandle(device);
+    if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
 }
 
-void probe_nt4_names(const char* sys)
-{
+void probe_nt4_names(const char* sys) {
     SimcardServiceConfig config;
     config.service = "simcard_probe_nt4";
     config.device_name = "RLORX523";
     config.extra_dos_names = {"RLORX521", "RLORX522"};
     config.set("BusyConnects", 2);
-    if (!start(config, sys))
-        return;
+    if (!start(config, sys)) return;
 
     char target[MAX_PATH];
     DWORD n = QueryDosDeviceA("RLORX521", target, sizeof target);
@@ -165,8 +149,7 @@ void probe_nt4_names(const char* sys)
     std::printf("     CreateFileA \\\\.\\RLORX521: error %lu\n", static_cast<unsigned long>(error));
     check(device == INVALID_HANDLE_VALUE && error == ERROR_PATH_NOT_FOUND,
           "the extra name fails with error 3");
-    if (device != INVALID_HANDLE_VALUE)
-        CloseHandle(device);
+    if (device != INVALID_HANDLE_VALUE) CloseHandle(device);
 
     device = open_name("RLORX523");
     check(device != INVALID_HANDLE_VALUE, "the card's own name opens");
@@ -190,15 +173,13 @@ void probe_nt4_names(const char* sys)
     check(n == 0, "the extra name is gone after the stop");
 }
 
-void probe_guid_identity(const char* sys)
-{
+void probe_guid_identity(const char* sys) {
     const char* guid = "{6B0F1F3A-2C4D-4E5F-8A9B-0C1D2E3F4A5B}";
     SimcardServiceConfig config;
     config.service = "simcard_probe_guid";
     config.device_name = guid;
     config.set("Minor", 40).set("NoAnswerRecord", 0xFC01);
-    if (!start(config, sys))
-        return;
+    if (!start(config, sys)) return;
     HANDLE device = open_name(guid);
     check(device != INVALID_HANDLE_VALUE, "\\\\.\\{GUID} opens");
     if (device != INVALID_HANDLE_VALUE) {
@@ -223,8 +204,7 @@ void probe_guid_identity(const char* sys)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const char* sys = argc > 1 ? argv[1] : nullptr;
     probe_identity(sys);
     probe_nt4_names(sys);

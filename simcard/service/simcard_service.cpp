@@ -7,67 +7,55 @@
 
 namespace {
 
-void set_error(std::string* error, const std::string& what, DWORD code)
-{
-    if (!error)
-        return;
+void set_error(std::string* error, const std::string& what, DWORD code) {
+    if (!error) return;
     char text[64];
     std::snprintf(text, sizeof text, " (error %lu)", static_cast<unsigned long>(code));
     *error = what + text;
 }
 
-bool file_exists(const std::string& path)
-{
+bool file_exists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string program_dir()
-{
+std::string program_dir() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return ".";
+    if (n == 0 || n >= sizeof path) return ".";
     std::string dir(path, n);
     size_t slash = dir.find_last_of("\\/");
     return slash == std::string::npos ? "." : dir.substr(0, slash);
 }
 
-std::string parent_of(const std::string& dir)
-{
+std::string parent_of(const std::string& dir) {
     size_t slash = dir.find_last_of("\\/");
     return slash == std::string::npos ? dir : dir.substr(0, slash);
 }
 
-std::string driver_file(const std::string& service)
-{
+std::string driver_file(const std::string& service) {
     char system_dir[MAX_PATH];
     UINT n = GetSystemDirectoryA(system_dir, sizeof system_dir);
-    std::string dir = (n && n < sizeof system_dir) ? std::string(system_dir, n) : "C:\\windows\\system32";
+    std::string dir =
+        (n && n < sizeof system_dir) ? std::string(system_dir, n) : "C:\\windows\\system32";
     return dir + "\\drivers\\" + service + ".sys";
 }
 
-bool wait_for_state(SC_HANDLE service, DWORD state, DWORD timeout_ms)
-{
+bool wait_for_state(SC_HANDLE service, DWORD state, DWORD timeout_ms) {
     SERVICE_STATUS status;
     for (DWORD waited = 0;; waited += 50) {
-        if (!QueryServiceStatus(service, &status))
-            return false;
-        if (status.dwCurrentState == state)
-            return true;
-        if (waited >= timeout_ms)
-            return false;
+        if (!QueryServiceStatus(service, &status)) return false;
+        if (status.dwCurrentState == state) return true;
+        if (waited >= timeout_ms) return false;
         Sleep(50);
     }
 }
 
 // While services.exe is still starting the prefix's own services at boot, it
 // answers ERROR_SERVICE_DATABASE_LOCKED: wait for it.
-bool start_service(SC_HANDLE service, const std::string& name, std::string* error)
-{
+bool start_service(SC_HANDLE service, const std::string& name, std::string* error) {
     for (int tries = 0;; tries++) {
-        if (StartServiceA(service, 0, nullptr))
-            return true;
+        if (StartServiceA(service, 0, nullptr)) return true;
         DWORD code = GetLastError();
         if (code != ERROR_SERVICE_DATABASE_LOCKED || tries >= 300) {
             set_error(error, "StartServiceA " + name + " failed", code);
@@ -77,15 +65,13 @@ bool start_service(SC_HANDLE service, const std::string& name, std::string* erro
     }
 }
 
-HANDLE open_device(const std::string& device_name)
-{
+HANDLE open_device(const std::string& device_name) {
     std::string path = "\\\\.\\" + device_name;
     return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-bool write_values(const SimcardServiceConfig& config, std::string* error)
-{
+bool write_values(const SimcardServiceConfig& config, std::string* error) {
     std::string path = "System\\CurrentControlSet\\Services\\" + config.service;
     HKEY key;
     LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
@@ -109,8 +95,7 @@ bool write_values(const SimcardServiceConfig& config, std::string* error)
                             static_cast<DWORD>(multi.size()));
     }
     for (const auto& value : config.dwords) {
-        if (rc != ERROR_SUCCESS)
-            break;
+        if (rc != ERROR_SUCCESS) break;
         DWORD data = value.second;
         rc = RegSetValueExA(key, value.first.c_str(), 0, REG_DWORD,
                             reinterpret_cast<const BYTE*>(&data), sizeof data);
@@ -128,26 +113,21 @@ bool write_values(const SimcardServiceConfig& config, std::string* error)
 
 }  // namespace
 
-std::string simcard_sys_path(const SimcardServiceConfig& config)
-{
-    if (!config.sys_path.empty())
-        return file_exists(config.sys_path) ? config.sys_path : "";
+std::string simcard_sys_path(const SimcardServiceConfig& config) {
+    if (!config.sys_path.empty()) return file_exists(config.sys_path) ? config.sys_path : "";
     char env[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("SIMCARD_SYS", env, sizeof env);
-    if (n && n < sizeof env && file_exists(env))
-        return env;
+    if (n && n < sizeof env && file_exists(env)) return env;
     std::string dir = program_dir();
     for (int up = 0; up <= 3; up++) {
         std::string candidate = dir + "\\simcard.sys";
-        if (file_exists(candidate))
-            return candidate;
+        if (file_exists(candidate)) return candidate;
         dir = parent_of(dir);
     }
     return "";
 }
 
-bool simcard_service_stop(const std::string& name, std::string* error)
-{
+bool simcard_service_stop(const std::string& name, std::string* error) {
     SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!scm) {
         set_error(error, "OpenSCManagerA failed", GetLastError());
@@ -157,8 +137,7 @@ bool simcard_service_stop(const std::string& name, std::string* error)
     if (!service) {
         DWORD code = GetLastError();
         CloseServiceHandle(scm);
-        if (code == ERROR_SERVICE_DOES_NOT_EXIST)
-            return true;
+        if (code == ERROR_SERVICE_DOES_NOT_EXIST) return true;
         set_error(error, "OpenServiceA " + name + " failed", code);
         return false;
     }
@@ -180,15 +159,13 @@ bool simcard_service_stop(const std::string& name, std::string* error)
     return ok;
 }
 
-bool simcard_service_start(const SimcardServiceConfig& config, std::string* error)
-{
+bool simcard_service_start(const SimcardServiceConfig& config, std::string* error) {
     std::string sys = simcard_sys_path(config);
     if (sys.empty()) {
         set_error(error, "simcard.sys not found (set SIMCARD_SYS)", ERROR_FILE_NOT_FOUND);
         return false;
     }
-    if (!simcard_service_stop(config.service, error))
-        return false;
+    if (!simcard_service_stop(config.service, error)) return false;
     std::string target = driver_file(config.service);
     if (!CopyFileA(sys.c_str(), target.c_str(), FALSE)) {
         set_error(error, "cannot copy " + sys + " to " + target, GetLastError());
@@ -200,27 +177,24 @@ bool simcard_service_start(const SimcardServiceConfig& config, std::string* erro
         set_error(error, "OpenSCManagerA failed", GetLastError());
         return false;
     }
-    SC_HANDLE service = CreateServiceA(scm, config.service.c_str(), config.service.c_str(),
-                                       SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                       target.c_str(), nullptr, nullptr, nullptr, nullptr,
-                                       nullptr);
+    SC_HANDLE service =
+        CreateServiceA(scm, config.service.c_str(), config.service.c_str(), SERVICE_ALL_ACCESS,
+                       SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       target.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     if (!service) {
         set_error(error, "CreateServiceA " + config.service + " failed", GetLastError());
         CloseServiceHandle(scm);
         return false;
     }
     bool ok = write_values(config, error);
-    if (ok)
-        ok = start_service(service, config.service, error);
+    if (ok) ok = start_service(service, config.service, error);
     if (ok && !wait_for_state(service, SERVICE_RUNNING, 5000)) {
         set_error(error, "service " + config.service + " does not run", GetLastError());
         ok = false;
     }
     CloseServiceHandle(service);
     CloseServiceHandle(scm);
-    if (!ok)
-        return false;
+    if (!ok) return false;
 
     // Running means DriverEntry returned; make sure the name answers too.
     for (int tries = 0; tries < 100; tries++) {
@@ -236,16 +210,16 @@ bool simcard_service_start(const SimcardServiceConfig& config, std::string* erro
 }
 
 bool simcard_control(const std::string& device_name, const SimCardControlRequest& request,
-                     SimCardControlAnswer* answer, std::string* error)
-{
+                     SimCardControlAnswer* answer, std::string* error) {
     HANDLE device = open_device(device_name);
     if (device == INVALID_HANDLE_VALUE) {
         set_error(error, "cannot open \\\\.\\" + device_name, GetLastError());
         return false;
     }
     DWORD returned = 0;
-    BOOL ok = DeviceIoControl(device, SIMCARD_IOCTL_CONTROL, const_cast<SimCardControlRequest*>(&request),
-                              sizeof request, answer, sizeof *answer, &returned, nullptr);
+    BOOL ok =
+        DeviceIoControl(device, SIMCARD_IOCTL_CONTROL, const_cast<SimCardControlRequest*>(&request),
+                        sizeof request, answer, sizeof *answer, &returned, nullptr);
     DWORD code = GetLastError();
     CloseHandle(device);
     if (!ok || returned != sizeof *answer || answer->version != SIMCARD_CONTROL_VERSION) {
@@ -255,8 +229,7 @@ bool simcard_control(const std::string& device_name, const SimCardControlRequest
     return true;
 }
 
-static SimCardControlRequest make_request(uint32_t op, uint16_t record_id)
-{
+static SimCardControlRequest make_request(uint32_t op, uint16_t record_id) {
     SimCardControlRequest request;
     std::memset(&request, 0, sizeof request);
     request.op = op;
@@ -265,29 +238,24 @@ static SimCardControlRequest make_request(uint32_t op, uint16_t record_id)
 }
 
 bool simcard_read(const std::string& device_name, uint16_t record_id, SimCardControlAnswer* answer,
-                  std::string* error)
-{
+                  std::string* error) {
     return simcard_control(device_name, make_request(SIMCARD_OP_READ, record_id), answer, error);
 }
 
 int simcard_read_record(const std::string& device_name, uint16_t record_id,
-                        std::vector<uint16_t>* data)
-{
+                        std::vector<uint16_t>* data) {
     SimCardControlAnswer answer;
-    if (!simcard_read(device_name, record_id, &answer) || answer.length < 0)
-        return -1;
+    if (!simcard_read(device_name, record_id, &answer) || answer.length < 0) return -1;
     if (data) {
         size_t words = answer.length > 0 ? static_cast<size_t>(answer.length) - 1 : 0;
-        if (words > SIMCARD_RECORD_DATA_WORDS)
-            words = SIMCARD_RECORD_DATA_WORDS;
+        if (words > SIMCARD_RECORD_DATA_WORDS) words = SIMCARD_RECORD_DATA_WORDS;
         data->assign(answer.data, answer.data + words);
     }
     return answer.length;
 }
 
 bool simcard_write_record(const std::string& device_name, uint16_t record_id, uint16_t length,
-                          const std::vector<uint16_t>& data)
-{
+                          const std::vector<uint16_t>& data) {
     SimCardControlRequest request = make_request(SIMCARD_OP_WRITE_RECORD, record_id);
     request.length = length;
     for (size_t i = 0; i < data.size() && i < SIMCARD_RECORD_DATA_WORDS; i++)
@@ -296,16 +264,14 @@ bool simcard_write_record(const std::string& device_name, uint16_t record_id, ui
     return simcard_control(device_name, request, &answer) && answer.op_result == 1;
 }
 
-bool simcard_set_faults(const std::string& device_name, const SimCardFaults& faults)
-{
+bool simcard_set_faults(const std::string& device_name, const SimCardFaults& faults) {
     SimCardControlRequest request = make_request(SIMCARD_OP_SET_FAULTS, 0);
     request.faults = faults;
     SimCardControlAnswer answer;
     return simcard_control(device_name, request, &answer) && answer.op_result == 1;
 }
 
-bool simcard_clear_counters(const std::string& device_name)
-{
+bool simcard_clear_counters(const std::string& device_name) {
     SimCardControlAnswer answer;
     return simcard_control(device_name, make_request(SIMCARD_OP_CLEAR_COUNTERS, 0), &answer) &&
            answer.op_result == 1;

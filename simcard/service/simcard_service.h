@@ -30,8 +30,7 @@ struct SimcardServiceConfig {
     // simcard.sys beside this program or up to three folders above it.
     std::string sys_path;
 
-    SimcardServiceConfig& set(const std::string& name, uint32_t value)
-    {
+    SimcardServiceConfig& set(const std::string& name, uint32_t value) {
         dwords.emplace_back(name, value);
         return *this;
     }

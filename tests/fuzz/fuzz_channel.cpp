@@ -18,18 +18,16 @@
 #include "channel.h"
 #include "discovery.h"
 #include "encryption.h"
+#include "library_state.h"
 #include "os.h"
 #include "sim.h"
 #include "store.h"
-#include "library_state.h"
 #include "tool.h"
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        abort();
+void check(bool condition) {
+    if (!condition) abort();
 }
 
 const char kGuid[] = "{5C1D0000-0000-4000-8000-000000000042}";
@@ -38,19 +36,16 @@ const unsigned kGuardWords = 16;
 
 // Caller buffer sizes (words after the length word) around the records the
 // system reads and the frame's limit.
-const uint16_t kAskedLengths[] = {0, 1, 2, 3, 4, 5, 6, 7, 52, 53, 255, 4095, 4096, 4097, 4098,
-                                  0xFFFF};
+const uint16_t kAskedLengths[] = {0,  1,  2,   3,    4,    5,    6,    7,
+                                  52, 53, 255, 4095, 4096, 4097, 4098, 0xFFFF};
 
 FuzzedDataProvider* input = nullptr;
 
 // A good driver's answer, so that the input can reach past connect and checks.
-void behave(RequestFrame* f)
-{
+void behave(RequestFrame* f) {
     f->status = 0;
     switch (f->command) {
-    case CHANNEL_COMMAND_CONNECT:
-        f->context = 0x5C1D0001;
-        break;
+    case CHANNEL_COMMAND_CONNECT: f->context = 0x5C1D0001; break;
     case CHANNEL_COMMAND_GET_RECORD: {
         static const uint16_t range[] = {0, 0, 48, 1, 99};
         static const uint16_t identity[] = {0, 1, 6, 41};
@@ -73,16 +68,14 @@ void behave(RequestFrame* f)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
 // The device: every answer chosen by the input. The frame it is handed must be
 // exactly one RequestFrame; everything it writes stays inside it.
 int fuzz_driver(uint32_t code, const void* in, uint32_t in_size, void* out, uint32_t out_size,
-                uint32_t* returned)
-{
+                uint32_t* returned) {
     check(code == 0x00170002u && in && in_size == 4);
     check(out && out_size == sizeof(RequestFrame));
     *returned = 0;
@@ -91,35 +84,29 @@ int fuzz_driver(uint32_t code, const void* in, uint32_t in_size, void* out, uint
     auto* frame = static_cast<RequestFrame*>(out);
     auto* bytes = static_cast<uint8_t*>(out);
     const uint8_t mode = input->ConsumeIntegral<uint8_t>();
-    if (mode & 0x80)
-        behave(frame);
-    if (mode & 0x02)
-        frame->context = input->ConsumeIntegral<uint32_t>();
-    if (mode & 0x04)
-        frame->status = input->ConsumeIntegral<uint16_t>();
+    if (mode & 0x80) behave(frame);
+    if (mode & 0x02) frame->context = input->ConsumeIntegral<uint32_t>();
+    if (mode & 0x04) frame->status = input->ConsumeIntegral<uint16_t>();
     if (mode & 0x08)
         frame->length = input->ConsumeBool() ? 0xFFFF : input->ConsumeIntegral<uint16_t>();
-    if (mode & 0x10)
-        frame->type = input->ConsumeIntegral<uint16_t>();
+    if (mode & 0x10) frame->type = input->ConsumeIntegral<uint16_t>();
     if (mode & 0x20) {
         // A run of bytes anywhere in the frame, or the whole data area filled.
         if (input->ConsumeBool()) {
             std::memset(frame->data, input->ConsumeIntegral<uint8_t>(), sizeof frame->data);
         } else {
             const size_t at = input->ConsumeIntegralInRange<size_t>(0, out_size - 1);
-            const size_t n = input->ConsumeIntegralInRange<size_t>(0, std::min<size_t>(64, out_size - at));
+            const size_t n =
+                input->ConsumeIntegralInRange<size_t>(0, std::min<size_t>(64, out_size - at));
             const std::vector<uint8_t> run = input->ConsumeBytes<uint8_t>(n);
-            if (!run.empty())
-                std::memcpy(bytes + at, run.data(), run.size());
+            if (!run.empty()) std::memcpy(bytes + at, run.data(), run.size());
         }
     }
     *returned = (mode & 0x40) ? input->ConsumeIntegral<uint32_t>() : out_size;
     return (mode & 0x01) ? 0 : 1;
 }
 
-
-void mark_release(const std::string& key)
-{
+void mark_release(const std::string& key) {
     sim::set_dword(key, "DriverVariant", 1);
     sim::set_dword(key, "DriverMajor", 6);
     sim::set_dword(key, "DriverMinor", 41);
@@ -127,8 +114,7 @@ void mark_release(const std::string& key)
 
 // An installed adapter with two profiles for the Windows chosen, and the
 // fuzzed driver under every name an opener may try.
-void install(unsigned windows)
-{
+void install(unsigned windows) {
     static const sim::Windows kWindows[] = {sim::Windows::Win95, sim::Windows::Win98,
                                             sim::Windows::Nt40, sim::Windows::Win2000,
                                             sim::Windows::WinXp};
@@ -145,8 +131,11 @@ void install(unsigned windows)
         key = "System\\CurrentControlSet\\Services\\RLORX521\\Parameters";
         break;
     default:
-        sim::set_dword("System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1", "DrvInst", 7);
-        key = "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}\\0007";
+        sim::set_dword("System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1", "DrvInst",
+                       7);
+        key =
+            "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002bE10318}"
+            "\\0007";
         sim::set_string(key, "NetCfgInstanceId", kGuid);
         break;
     }
@@ -164,8 +153,7 @@ void install(unsigned windows)
     sim::add_named_device("RLORX522", fuzz_driver);
 }
 
-void check_closed()
-{
+void check_closed() {
     check(driver_channel.open_generation == 0);
     check(driver_channel.handle == PLAT_INVALID_HANDLE_VALUE);
     check(sim::open_device_handles() == 0);
@@ -174,8 +162,7 @@ void check_closed()
 // One record read into a buffer of `asked` words after the length word, with
 // guard words after it (or an exact allocation for the address sanitizer). A
 // record always has its type word, even when it asks for nothing.
-void read_record(uint16_t asked, uint16_t id, bool exact)
-{
+void read_record(uint16_t asked, uint16_t id, bool exact) {
     // Copied from a filled block: filling up to 64 K words one by one cost
     // more than the read itself.
     static const std::vector<uint16_t> sentinels(1u + 0xFFFF + kGuardWords, kSentinel);
@@ -196,31 +183,25 @@ void read_record(uint16_t asked, uint16_t id, bool exact)
                       (words - kept) * sizeof(uint16_t)) == 0);
 }
 
-void run(const std::vector<std::string>& arguments, std::string* output = nullptr)
-{
+void run(const std::vector<std::string>& arguments, std::string* output = nullptr) {
     std::vector<const char*> argv{"RCTOOL48.EXE"};
-    for (const auto& a : arguments)
-        argv.push_back(a.c_str());
+    for (const auto& a : arguments) argv.push_back(a.c_str());
     argv.push_back(nullptr);
     sim::take_stdout();
     rctool_run(static_cast<int>(argv.size() - 1), argv.data());
     const std::string out = sim::take_stdout();
-    if (output)
-        *output = out;
+    if (output) *output = out;
 }
 
-bool upper_hex(const std::string& text)
-{
+bool upper_hex(const std::string& text) {
     for (char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
-            return false;
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
     return true;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider provider(data, size);
     input = &provider;
     reset_library_state();
@@ -245,8 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 record[0] = length;
                 card_put_record(record.data());
             }
-            if (provider.ConsumeBool())
-                channel_action(provider.ConsumeIntegral<uint16_t>());
+            if (provider.ConsumeBool()) channel_action(provider.ConsumeIntegral<uint16_t>());
             channel_close();
             break;
         }
@@ -254,8 +234,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const int result = query_card_status();
             check(result == 0 || result == 1);
             check(card_identity_valid <= 1);
-            if (card_identity_valid)
-                check(identity_is_required(card_identity));
+            if (card_identity_valid) check(identity_is_required(card_identity));
             break;
         }
         case 2: {
@@ -278,12 +257,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             apply_configuration_records();
             break;
         }
-        case 5:
-            run({"R", provider.ConsumeBool() ? "0" : "1"});
-            break;
-        default:
-            run({"e", default_encryption_text, "0"});
-            break;
+        case 5: run({"R", provider.ConsumeBool() ? "0" : "1"}); break;
+        default: run({"e", default_encryption_text, "0"}); break;
         }
         check_closed();
     }

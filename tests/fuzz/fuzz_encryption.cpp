@@ -12,14 +12,11 @@
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        abort();
+void check(bool condition) {
+    if (!condition) abort();
 }
 
-void fuzz_validity(const char* text)
-{
+void fuzz_validity(const char* text) {
     EncryptionRecord record;
     memset(&record, 0xA5, sizeof record);
     EncryptionRecord before = record;
@@ -42,8 +39,7 @@ void fuzz_validity(const char* text)
     check(memcmp(a, b, sizeof a) == 0);
 }
 
-void fuzz_decoder(const char* text, unsigned capacity)
-{
+void fuzz_decoder(const char* text, unsigned capacity) {
     size_t length = strlen(text);
     size_t expected = length * 3 / 4;
     // Exactly capacity bytes on the heap: ASan sees one byte too many.
@@ -52,51 +48,45 @@ void fuzz_decoder(const char* text, unsigned capacity)
     unsigned n = decode_encryption_record(scramble_key_string, target, capacity, text);
     if (expected > capacity) {
         check(n == 0);
-        for (uint8_t byte : out)
-            check(byte == 0xEE);
+        for (uint8_t byte : out) check(byte == 0xEE);
     } else {
         check(n == expected);
     }
 }
 
-void fuzz_encoder(const std::vector<uint8_t>& bytes, unsigned text_size)
-{
+void fuzz_encoder(const std::vector<uint8_t>& bytes, unsigned text_size) {
     unsigned count = (unsigned)bytes.size();
     unsigned needed = encryption_text_length(count) + 1;
     std::vector<char> text(text_size ? text_size : 1, '#');
     char* target = text_size ? text.data() : text.data() + 1;
-    unsigned n = encode_encryption_record(scramble_key_string, target, text_size, bytes.data(),
-                                          count);
+    unsigned n =
+        encode_encryption_record(scramble_key_string, target, text_size, bytes.data(), count);
     if (needed > text_size) {
         check(n == 0);
-        for (char c : text)
-            check(c == '#');
+        for (char c : text) check(c == '#');
         return;
     }
     check(n == needed - 1 && target[n] == '\0');
-    for (unsigned i = 0; i < n; ++i)
-        check(target[i] >= '&' && target[i] <= 'e');
+    for (unsigned i = 0; i < n; ++i) check(target[i] >= '&' && target[i] <= 'e');
     std::vector<uint8_t> back(count ? count : 1);
     check(decode_encryption_record(scramble_key_string, back.data(), count, target) == count);
     check(count == 0 || memcmp(back.data(), bytes.data(), count) == 0);
 }
 
-void fuzz_hex(const std::vector<char>& digits)
-{
+void fuzz_hex(const std::vector<char>& digits) {
     unsigned count = (unsigned)digits.size();
     std::vector<uint8_t> out(count / 2 ? count / 2 : 1);
     int ok = parse_hex_bytes(out.data(), digits.data(), count);
     bool all_hex = true;
     for (char d : digits)
-        all_hex = all_hex && ((d >= '0' && d <= '9') || (d >= 'a' && d <= 'f') ||
-                              (d >= 'A' && d <= 'F'));
+        all_hex =
+            all_hex && ((d >= '0' && d <= '9') || (d >= 'a' && d <= 'f') || (d >= 'A' && d <= 'F'));
     check(ok == (all_hex ? 1 : 0));
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     unsigned capacity = input.ConsumeIntegralInRange<unsigned>(0, 200);
     unsigned text_size = input.ConsumeIntegralInRange<unsigned>(0, 300);
@@ -112,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (rest.size() >= ENCRYPTION_TEXT_LENGTH) {
         std::vector<char> exact(rest.begin(), rest.begin() + ENCRYPTION_TEXT_LENGTH);
         for (char& c : exact)
-            if (c == '\0')
-                c = '&';
+            if (c == '\0') c = '&';
         if (choice == 0) {
             // Keep the magic's characters of a valid text so that the record
             // behind it is reached.

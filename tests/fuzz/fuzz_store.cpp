@@ -18,79 +18,69 @@
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        abort();
+void check(bool condition) {
+    if (!condition) abort();
 }
 
 const char* const kValueNames[] = {
-    "SystemScale", "RTSThreshold", "PMEnabled", "MicroWaveRobustness", "CreateIBSS",
-    "NetworkAddress", "IoBaseAddress", "InterruptNumber", "Configured", "DriverEnable",
-    "SoftexPcmcia", "PortType", "APMode", "OwnSSID", "OwnName", "DesiredSSID", "Encryption",
-    "ConfigType", "ConfigName", "NetworkType", "X_POS", "Y_POS", "DriverVariant",
-    "DriverMajor", "DriverMinor", "Cur_conf", "Config01", "configname", "ENCRYPTION",
+    "SystemScale", "RTSThreshold",   "PMEnabled",     "MicroWaveRobustness",
+    "CreateIBSS",  "NetworkAddress", "IoBaseAddress", "InterruptNumber",
+    "Configured",  "DriverEnable",   "SoftexPcmcia",  "PortType",
+    "APMode",      "OwnSSID",        "OwnName",       "DesiredSSID",
+    "Encryption",  "ConfigType",     "ConfigName",    "NetworkType",
+    "X_POS",       "Y_POS",          "DriverVariant", "DriverMajor",
+    "DriverMinor", "Cur_conf",       "Config01",      "configname",
+    "ENCRYPTION",
 };
 
 // Around the sizes of the number reader, the text form, the fields and the
 // registry reader's buffer.
-const size_t kEdgeLengths[] = {0, 1, 2, 3, 4, 5, 31, 32, 33, 101, 102, 103,
-                               254, 255, 256, 257, 258, 259, 260};
+const size_t kEdgeLengths[] = {0,   1,   2,   3,   4,   5,   31,  32,  33, 101,
+                               102, 103, 254, 255, 256, 257, 258, 259, 260};
 
 const sim::Windows kWindows[] = {
-    sim::Windows::Win95, sim::Windows::Win98, sim::Windows::WinMe, sim::Windows::Nt40,
+    sim::Windows::Win95,   sim::Windows::Win98, sim::Windows::WinMe, sim::Windows::Nt40,
     sim::Windows::Win2000, sim::Windows::WinXp, sim::Windows::Win7,
 };
 
 const std::string kInstance = "System\\CurrentControlSet\\Services\\Class\\Net\\0000";
 
-std::string instance_for(unsigned choice)
-{
+std::string instance_for(unsigned choice) {
     switch (choice) {
-    case 0:
-        return "";  // no adapter found
+    case 0: return "";  // no adapter found
     case 1:
         // The longest path the instance key holds.
         return "Enum\\" + std::string(INSTANCE_KEY_SIZE - 1 - 5, 'k');
-    default:
-        return kInstance;
+    default: return kInstance;
     }
 }
 
-std::string key_for(unsigned choice, const std::string& instance)
-{
-    static const char* const subkeys[] = {"",          "\\Config01", "\\Config02", "\\Config03",
-                                          "\\Config04", "\\Config00", "\\Config05", "\\Config07",
-                                          "\\CONFIG02"};
+std::string key_for(unsigned choice, const std::string& instance) {
+    static const char* const subkeys[] = {"",           "\\Config01", "\\Config02",
+                                          "\\Config03", "\\Config04", "\\Config00",
+                                          "\\Config05", "\\Config07", "\\CONFIG02"};
     if (choice < sizeof subkeys / sizeof *subkeys)
         return instance.empty() ? std::string("Software") : instance + subkeys[choice];
     return "Software\\Orvix\\Driver";
 }
 
-bool bounded(const char* text, size_t size)
-{
-    return memchr(text, 0, size) != nullptr;
-}
+bool bounded(const char* text, size_t size) { return memchr(text, 0, size) != nullptr; }
 
-void check_fields()
-{
+void check_fields() {
     const ActiveConfiguration& c = active_configuration;
-    for (const char* text : {c.encryption, c.desired_ssid, c.own_ssid, c.own_name,
-                             c.network_address})
+    for (const char* text :
+         {c.encryption, c.desired_ssid, c.own_ssid, c.own_name, c.network_address})
         check(bounded(text, CONFIG_TEXT_SIZE));
-    for (const auto& name : c.profile_names)
-        check(bounded(name, CONFIG_TEXT_SIZE));
+    for (const auto& name : c.profile_names) check(bounded(name, CONFIG_TEXT_SIZE));
     check(bounded(c.own_name, COMPUTER_NAME_SIZE));
     check(c.current_profile <= PROFILE_COUNT);
 }
 
 // After a load of these groups every number row is in its range and every
 // text row with a default is non-empty.
-void check_loaded(unsigned groups)
-{
+void check_loaded(unsigned groups) {
     for (const ParameterRow& row : parameter_table) {
-        if (!(row.load_group & groups))
-            continue;
+        if (!(row.load_group & groups)) continue;
         if (row.kind == PARAM_NUMBER) {
             uint32_t value = active_configuration.*row.number;
             check(value >= row.minimum && value <= row.maximum);
@@ -100,8 +90,7 @@ void check_loaded(unsigned groups)
     }
 }
 
-void fill_text(FuzzedDataProvider& input, char* field)
-{
+void fill_text(FuzzedDataProvider& input, char* field) {
     std::string text = input.ConsumeRandomLengthString(CONFIG_TEXT_SIZE - 1);
     memset(field, 0, CONFIG_TEXT_SIZE);
     memcpy(field, text.data(), text.size());
@@ -109,8 +98,7 @@ void fill_text(FuzzedDataProvider& input, char* field)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     reset_library_state();
 
@@ -118,20 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     detect_os_class(nullptr);
     const std::string instance = instance_for(input.ConsumeIntegralInRange<unsigned>(0, 4));
     snprintf(instance_key, sizeof instance_key, "%s", instance.c_str());
-    if (!instance.empty())
-        sim::create_key(instance);
+    if (!instance.empty()) sim::create_key(instance);
     sim::set_computer_name(input.ConsumeRandomLengthString(40));
 
     // What an earlier run in the same loaded applet may have left.
     ActiveConfiguration& config = active_configuration;
     config.current_profile = input.ConsumeIntegralInRange<uint32_t>(0, PROFILE_COUNT);
     if (input.ConsumeBool()) {
-        for (auto& name : config.profile_names)
-            fill_text(input, name);
-        for (auto& type : config.profile_types)
-            type = input.ConsumeIntegral<uint32_t>();
-        for (auto& flag : config.profile_new)
-            flag = input.ConsumeIntegral<uint8_t>();
+        for (auto& name : config.profile_names) fill_text(input, name);
+        for (auto& type : config.profile_types) type = input.ConsumeIntegral<uint32_t>();
+        for (auto& flag : config.profile_new) flag = input.ConsumeIntegral<uint8_t>();
     }
 
     unsigned values = input.ConsumeIntegralInRange<unsigned>(0, 24);
@@ -165,8 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     load_profile_list();
     check_fields();
     check(config.profile_names[0][0] != '\0');
-    if (config.not_configured)
-        reset_profile_defaults();
+    if (config.not_configured) reset_profile_defaults();
     load_parameters(GROUP_PROFILE);
     check_loaded(GROUP_PROFILE);
     place_sheet_window(1, width, height, right, bottom);
@@ -179,8 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     config.current_profile = stored.current_profile;
     if (!instance.empty()) {
         for (const ParameterRow& row : parameter_table) {
-            if (row.store_group != GROUP_PROFILE)
-                continue;
+            if (row.store_group != GROUP_PROFILE) continue;
             if (row.kind == PARAM_NUMBER) {
                 check(config.*row.number == stored.*row.number);
             } else if (!(row.flags & PARAM_NOT_WITH_SOFTEX) || stored.softex_pcmcia == 0) {

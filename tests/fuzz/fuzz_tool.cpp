@@ -13,10 +13,10 @@
 #include "card_records.h"
 #include "channel.h"
 #include "discovery.h"
+#include "library_state.h"
 #include "os.h"
 #include "sim.h"
 #include "store.h"
-#include "library_state.h"
 #include "tool.h"
 
 namespace {
@@ -42,9 +42,9 @@ const char* const KEYS[] = {
 };
 
 const char* const NAMES[] = {
-    "Driver", "DrvInst", "VendorDescription", "DriverVariant", "DriverMajor", "DriverMinor",
-    "DesiredSSID", "ConfigType", "ConfigName", "Encryption", "DriverEnable", "version",
-    "NetCfgInstanceId",
+    "Driver",       "DrvInst",     "VendorDescription", "DriverVariant", "DriverMajor",
+    "DriverMinor",  "DesiredSSID", "ConfigType",        "ConfigName",    "Encryption",
+    "DriverEnable", "version",     "NetCfgInstanceId",
 };
 
 // Values that make discovery succeed often enough to reach the commands.
@@ -53,11 +53,21 @@ const char* const GOOD_TEXTS[] = {"Calyx PC Card", "USB Adapter", "Net\\0003",
 
 bool known_exit_code(int code) {
     switch (code) {
-    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
-    case 100: case 101: case 200: case 201: case 300: case 301:
-        return true;
-    default:
-        return false;
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 100:
+    case 101:
+    case 200:
+    case 201:
+    case 300:
+    case 301: return true;
+    default: return false;
     }
 }
 
@@ -74,12 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const char* name = NAMES[in.ConsumeIntegralInRange<size_t>(0, std::size(NAMES) - 1)];
         switch (in.ConsumeIntegralInRange<int>(0, 3)) {
         case 0:
-            sim::set_string(key, name,
-                            GOOD_TEXTS[in.ConsumeIntegralInRange<size_t>(0, std::size(GOOD_TEXTS) - 1)]);
+            sim::set_string(
+                key, name,
+                GOOD_TEXTS[in.ConsumeIntegralInRange<size_t>(0, std::size(GOOD_TEXTS) - 1)]);
             break;
-        case 1:
-            sim::set_dword(key, name, in.ConsumeIntegral<uint32_t>());
-            break;
+        case 1: sim::set_dword(key, name, in.ConsumeIntegral<uint32_t>()); break;
         default: {
             const uint32_t type = in.ConsumeIntegralInRange<uint32_t>(0, 7);
             const size_t length = in.ConsumeIntegralInRange<size_t>(0, 600);

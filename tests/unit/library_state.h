@@ -6,7 +6,12 @@
 #include "discovery.h"
 #include "os.h"
 #include "sim.h"
+#include "sim_session.h"
 #include "store.h"
+// Test programs that link the applet's logic define RC_TESTS_LINK_APPLET.
+#ifdef RC_TESTS_LINK_APPLET
+#include "run.h"
+#endif
 
 inline void reset_library_state() {
     sim::reset();
@@ -15,4 +20,8 @@ inline void reset_library_state() {
     store_reset();
     channel_reset();
     card_records_reset();
+    sim::session_reset();
+#ifdef RC_TESTS_LINK_APPLET
+    applet_reset();
+#endif
 }

@@ -32,7 +32,6 @@ protected:
         EXPECT_EQ(driver_channel.open_generation, 0u) << "left open";
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
-
 };
 
 // ---------------------------------------------------------------- identity query
@@ -354,8 +353,7 @@ INSTANTIATE_TEST_SUITE_P(
         NoApplyCase{"range_refused", [](SimCard* c) { simcard_set_range(c, 47, 1, 99); }, 1},
         NoApplyCase{"zero_context", [](SimCard* c) { c->faults.zero_context = 1; }, 0},
         NoApplyCase{"busy", [](SimCard* c) { c->faults.busy_connects = 10; }, 0},
-        NoApplyCase{"range_unreadable",
-                    [](SimCard* c) { simcard_remove_record(c, 0x0827); }, 1}),
+        NoApplyCase{"range_unreadable", [](SimCard* c) { simcard_remove_record(c, 0x0827); }, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CardRecordsTest, ApplyWithoutDeviceSendsNothing) {

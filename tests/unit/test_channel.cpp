@@ -40,8 +40,7 @@ void windows(sim::Windows which) {
 
 // An adapter of Windows 2000 or XP whose NetCfgInstanceId is id.
 void network_adapter(sim::Windows which, const std::string& id) {
-    const std::string key =
-        which == sim::Windows::Win2000 ? win2000_pc_card() : winxp_pc_card();
+    const std::string key = which == sim::Windows::Win2000 ? win2000_pc_card() : winxp_pc_card();
     sim::set_string(key, "NetCfgInstanceId", id);
 }
 
@@ -67,8 +66,8 @@ struct ScriptedDriver {
     }
 
     sim::DeviceHandler handler() {
-        return [this](uint32_t code, const void* in, uint32_t in_size, void* out,
-                      uint32_t out_size, uint32_t* returned) -> int {
+        return [this](uint32_t code, const void* in, uint32_t in_size, void* out, uint32_t out_size,
+                      uint32_t* returned) -> int {
             EXPECT_EQ(code, 0x00170002u);
             EXPECT_EQ(in_size, 4u);
             EXPECT_EQ(std::memcmp(in, "\x01\x04\x02\xFF", 4), 0);
@@ -86,7 +85,6 @@ protected:
         channel_close();
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
-
 
     // The scripted driver opened on Windows 98; its requests cleared afterwards.
     void open_scripted() {
@@ -158,51 +156,103 @@ TEST_P(Openers, OpenTheDeviceOfTheirWindows) {
 INSTANTIATE_TEST_SUITE_P(
     Channel, Openers,
     ::testing::Values(
-        OpenerCase{"win95_vxd_41", sim::Windows::Win95, named("RUORX41.VXD"), 0, 41,
+        OpenerCase{"win95_vxd_41",
+                   sim::Windows::Win95,
+                   named("RUORX41.VXD"),
+                   0,
+                   41,
                    {create_of("RUORX41.VXD")}},
-        OpenerCase{"win95_falls_back_to_51", sim::Windows::Win95, named("RUORX51.VXD"), 0, 41,
+        OpenerCase{"win95_falls_back_to_51",
+                   sim::Windows::Win95,
+                   named("RUORX51.VXD"),
+                   0,
+                   41,
                    {create_of("RUORX41.VXD"), create_of("RUORX51.VXD")}},
-        OpenerCase{"win95_takes_no_48", sim::Windows::Win95, named("RUORX48.VXD"), 66, 0,
+        OpenerCase{"win95_takes_no_48",
+                   sim::Windows::Win95,
+                   named("RUORX48.VXD"),
+                   66,
+                   0,
                    {create_of("RUORX41.VXD"), create_of("RUORX51.VXD")}},
-        OpenerCase{"win98_vxd_48", sim::Windows::Win98, named("RUORX48.VXD"), 0, 48,
+        OpenerCase{"win98_vxd_48",
+                   sim::Windows::Win98,
+                   named("RUORX48.VXD"),
+                   0,
+                   48,
                    {create_of("RUORX48.VXD")}},
-        OpenerCase{"win98se_vxd_48", sim::Windows::Win98Se, named("RUORX48.VXD"), 0, 48,
+        OpenerCase{"win98se_vxd_48",
+                   sim::Windows::Win98Se,
+                   named("RUORX48.VXD"),
+                   0,
+                   48,
                    {create_of("RUORX48.VXD")}},
-        OpenerCase{"win98_falls_back_to_51", sim::Windows::Win98, named("RUORX51.VXD"), 0, 48,
+        OpenerCase{"win98_falls_back_to_51",
+                   sim::Windows::Win98,
+                   named("RUORX51.VXD"),
+                   0,
+                   48,
                    {create_of("RUORX48.VXD"), create_of("RUORX51.VXD")}},
-        OpenerCase{"win98_takes_no_41", sim::Windows::Win98, named("RUORX41.VXD"), 66, 0,
+        OpenerCase{"win98_takes_no_41",
+                   sim::Windows::Win98,
+                   named("RUORX41.VXD"),
+                   66,
+                   0,
                    {create_of("RUORX48.VXD"), create_of("RUORX51.VXD")}},
-        OpenerCase{"nt4_first_instance", sim::Windows::Nt40, named("RLORX521"), 0, 52,
+        OpenerCase{"nt4_first_instance",
+                   sim::Windows::Nt40,
+                   named("RLORX521"),
+                   0,
+                   52,
                    {create_of("RLORX521")}},
-        OpenerCase{"win2000_net_cfg_instance", sim::Windows::Win2000,
-                   adapter(sim::Windows::Win2000), 0, 48, {create_of(GUID)}},
-        OpenerCase{"winxp_net_cfg_instance", sim::Windows::WinXp, adapter(sim::Windows::WinXp),
-                   0, 48, {create_of(GUID)}},
-        OpenerCase{"winxp_id_names_no_device", sim::Windows::WinXp,
+        OpenerCase{"win2000_net_cfg_instance",
+                   sim::Windows::Win2000,
+                   adapter(sim::Windows::Win2000),
+                   0,
+                   48,
+                   {create_of(GUID)}},
+        OpenerCase{"winxp_net_cfg_instance",
+                   sim::Windows::WinXp,
+                   adapter(sim::Windows::WinXp),
+                   0,
+                   48,
+                   {create_of(GUID)}},
+        OpenerCase{"winxp_id_names_no_device",
+                   sim::Windows::WinXp,
                    adapter(sim::Windows::WinXp, GUID, "{5C1D0000-0000-4000-8000-000000000043}"),
-                   66, 0, {create_of(GUID)}},
+                   66,
+                   0,
+                   {create_of(GUID)}},
         OpenerCase{"winxp_without_adapter", sim::Windows::WinXp, named(GUID), 66, 0, {}},
-        OpenerCase{"winxp_without_net_cfg_instance", sim::Windows::WinXp,
+        OpenerCase{"winxp_without_net_cfg_instance",
+                   sim::Windows::WinXp,
                    [](SimCard* card) {
                        winxp_pc_card();
                        simcard_add_named_device(GUID, card);
                    },
-                   66, 0, {}},
+                   66,
+                   0,
+                   {}},
         // 252 characters make a raw target of 260: the name cannot be kept whole.
-        OpenerCase{"winxp_id_too_long_for_the_names", sim::Windows::WinXp,
+        OpenerCase{"winxp_id_too_long_for_the_names",
+                   sim::Windows::WinXp,
                    [](SimCard* card) {
                        static const std::string id(252, 'N');
                        network_adapter(sim::Windows::WinXp, id);
                        simcard_add_named_device(id, card);
                    },
-                   66, 0, {}},
-        OpenerCase{"winxp_longest_id_that_fits", sim::Windows::WinXp,
+                   66,
+                   0,
+                   {}},
+        OpenerCase{"winxp_longest_id_that_fits",
+                   sim::Windows::WinXp,
                    [](SimCard* card) {
                        static const std::string id(251, 'N');
                        network_adapter(sim::Windows::WinXp, id);
                        simcard_add_named_device(id, card);
                    },
-                   0, 48, {create_of(std::string(251, 'N'))}}),
+                   0,
+                   48,
+                   {create_of(std::string(251, 'N'))}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ChannelTest, UnknownWindowsOpensNothingAndDoesNotRetry) {
@@ -253,9 +303,8 @@ TEST_P(BusyDriver, IsAskedAgainEvery100msUpToTenTimes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Channel, BusyDriver,
-                         ::testing::Values(BusyCase{0, 0, 0}, BusyCase{3, 0, 3},
-                                           BusyCase{9, 0, 9}, BusyCase{10, 68, 10},
-                                           BusyCase{15, 68, 10}));
+                         ::testing::Values(BusyCase{0, 0, 0}, BusyCase{3, 0, 3}, BusyCase{9, 0, 9},
+                                           BusyCase{10, 68, 10}, BusyCase{15, 68, 10}));
 
 TEST_F(ChannelTest, BusyNt4DeviceHasItsDefinedNameRemovedEachTime) {
     windows(sim::Windows::Nt40);
@@ -279,9 +328,9 @@ TEST_F(ChannelTest, Nt4SearchDefinesTriesAndRemovesNamesInOrder) {
 
     ASSERT_EQ(channel_open("ORX"), 0);
     const std::vector<std::string> opened = {
-        "query RLORX521", "define RLORX521", "query RLORX521", create_of("RLORX521"),
+        "query RLORX521",  "define RLORX521", "query RLORX521", create_of("RLORX521"),
         "remove RLORX521",  // instance 1: name defined, no device behind it
-        "query RLORX522", "define RLORX522", "query RLORX522", create_of("RLORX522"),
+        "query RLORX522",  "define RLORX522", "query RLORX522", create_of("RLORX522"),
         "ioctl",  // connect
         "ioctl",  // range record
     };
@@ -336,8 +385,8 @@ std::vector<std::string> nine_empty_instances() {
     std::vector<std::string> log;
     for (char d = '1'; d <= '9'; ++d) {
         const std::string name = std::string("RLORX52") + d;
-        log.insert(log.end(), {"query " + name, "define " + name, "query " + name,
-                               create_of(name), "remove " + name});
+        log.insert(log.end(), {"query " + name, "define " + name, "query " + name, create_of(name),
+                               "remove " + name});
     }
     return log;
 }
@@ -350,21 +399,23 @@ INSTANTIATE_TEST_SUITE_P(
                         sim::fail_query_dos_device("RLORX521", 5);
                         simcard_add_named_device("RLORX522", card);
                     },
-                    66, {"query RLORX521"}},
+                    66,
+                    {"query RLORX521"}},
         Nt4StopCase{"access_denied_on_instance_2_stops_there",
                     [](SimCard* card) {
                         sim::fail_query_dos_device("RLORX522", 5);
                         simcard_add_named_device("RLORX523", card);
                     },
                     66,
-                    {"query RLORX521", "define RLORX521", "query RLORX521",
-                     create_of("RLORX521"), "remove RLORX521", "query RLORX522"}},
+                    {"query RLORX521", "define RLORX521", "query RLORX521", create_of("RLORX521"),
+                     "remove RLORX521", "query RLORX522"}},
         Nt4StopCase{"define_failing_stops",
                     [](SimCard* card) {
                         sim::fail_define_dos_device();
                         simcard_add_named_device("RLORX522", card);
                     },
-                    66, {"query RLORX521", "define RLORX521"}},
+                    66,
+                    {"query RLORX521", "define RLORX521"}},
         Nt4StopCase{"defined_name_not_found_again_stops",
                     [](SimCard* card) {
                         sim::fail_query_dos_device("RLORX521", 2);
@@ -373,8 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // The name this search defined does not stay behind.
                     66,
                     {"query RLORX521", "define RLORX521", "query RLORX521", "remove RLORX521"}},
-        Nt4StopCase{"nine_instances_without_device", [](SimCard*) {}, 66,
-                    nine_empty_instances()}),
+        Nt4StopCase{"nine_instances_without_device", [](SimCard*) {}, 66, nine_empty_instances()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ChannelTest, Nt4DeviceRefusingTheConnectIsPassedForTheNext) {
@@ -387,10 +437,9 @@ TEST_F(ChannelTest, Nt4DeviceRefusingTheConnectIsPassedForTheNext) {
     simcard_add_named_device("RLORX522", card());
 
     ASSERT_EQ(channel_open("ORX"), 0);
-    const std::vector<std::string> first = {"query RLORX521", "define RLORX521",
-                                            "query RLORX521", create_of("RLORX521"),
-                                            "ioctl",          "remove RLORX521",
-                                            "close",          "query RLORX522"};
+    const std::vector<std::string> first = {
+        "query RLORX521", "define RLORX521", "query RLORX521", create_of("RLORX521"),
+        "ioctl",          "remove RLORX521", "close",          "query RLORX522"};
     const auto& log = sim::device_log();
     ASSERT_GE(log.size(), first.size());
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + first.size()), first);
@@ -439,23 +488,22 @@ TEST_P(ConnectWithoutContext, CountsAsNoDriver) {
 
 INSTANTIATE_TEST_SUITE_P(
     Channel, ConnectWithoutContext,
-    ::testing::Values(
-        ConnectCase{"win98_zero_context", sim::Windows::Win98,
-                    [](SimCard* c) { c->faults.zero_context = 1; }},
-        ConnectCase{"win98_silent_connect", sim::Windows::Win98,
-                    [](SimCard* c) { c->faults.silent_connect = 1; }},
-        ConnectCase{"win98_failing_connect", sim::Windows::Win98,
-                    [](SimCard* c) { c->faults.fail_command_mask = 1u << 0; }},
-        ConnectCase{"nt4_zero_context", sim::Windows::Nt40,
-                    [](SimCard* c) { c->faults.zero_context = 1; }},
-        ConnectCase{"nt4_silent_connect", sim::Windows::Nt40,
-                    [](SimCard* c) { c->faults.silent_connect = 1; }},
-        ConnectCase{"winxp_zero_context", sim::Windows::WinXp,
-                    [](SimCard* c) { c->faults.zero_context = 1; }},
-        ConnectCase{"winxp_silent_connect", sim::Windows::WinXp,
-                    [](SimCard* c) { c->faults.silent_connect = 1; }},
-        ConnectCase{"winxp_failing_connect", sim::Windows::WinXp,
-                    [](SimCard* c) { c->faults.fail_command_mask = 1u << 0; }}),
+    ::testing::Values(ConnectCase{"win98_zero_context", sim::Windows::Win98,
+                                  [](SimCard* c) { c->faults.zero_context = 1; }},
+                      ConnectCase{"win98_silent_connect", sim::Windows::Win98,
+                                  [](SimCard* c) { c->faults.silent_connect = 1; }},
+                      ConnectCase{"win98_failing_connect", sim::Windows::Win98,
+                                  [](SimCard* c) { c->faults.fail_command_mask = 1u << 0; }},
+                      ConnectCase{"nt4_zero_context", sim::Windows::Nt40,
+                                  [](SimCard* c) { c->faults.zero_context = 1; }},
+                      ConnectCase{"nt4_silent_connect", sim::Windows::Nt40,
+                                  [](SimCard* c) { c->faults.silent_connect = 1; }},
+                      ConnectCase{"winxp_zero_context", sim::Windows::WinXp,
+                                  [](SimCard* c) { c->faults.zero_context = 1; }},
+                      ConnectCase{"winxp_silent_connect", sim::Windows::WinXp,
+                                  [](SimCard* c) { c->faults.silent_connect = 1; }},
+                      ConnectCase{"winxp_failing_connect", sim::Windows::WinXp,
+                                  [](SimCard* c) { c->faults.fail_command_mask = 1u << 0; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A connect that gets no answer must not find the previous connect's context.
@@ -547,26 +595,21 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"v48_top_touches_bottom_1", range(48, 0, 1), 0},
         RangeCase{"v48_bottom_touches_top_99", range(48, 99, 500), 0},
         RangeCase{"v48_above_by_one", range(48, 100, 100), 65},
-        RangeCase{"v48_below", range(48, 0, 0), 65},
-        RangeCase{"v48_wide", range(48, 0, 0xFFFF), 0},
-        RangeCase{"v47_rejected", range(47, 1, 99), 65},
-        RangeCase{"v41", range(41, 1, 99), 0},
-        RangeCase{"v46", range(46, 50, 60), 0},
-        RangeCase{"v51", range(51, 1, 1), 0},
-        RangeCase{"v52", range(52, 99, 99), 0},
-        RangeCase{"v53_rejected", range(53, 1, 99), 65},
-        RangeCase{"first_two_words_not_examined",
-                  range_record(6, {0xFFFF, 0xFFFF, 52, 10, 20}), 0},
+        RangeCase{"v48_below", range(48, 0, 0), 65}, RangeCase{"v48_wide", range(48, 0, 0xFFFF), 0},
+        RangeCase{"v47_rejected", range(47, 1, 99), 65}, RangeCase{"v41", range(41, 1, 99), 0},
+        RangeCase{"v46", range(46, 50, 60), 0}, RangeCase{"v51", range(51, 1, 1), 0},
+        RangeCase{"v52", range(52, 99, 99), 0}, RangeCase{"v53_rejected", range(53, 1, 99), 65},
+        RangeCase{"first_two_words_not_examined", range_record(6, {0xFFFF, 0xFFFF, 52, 10, 20}), 0},
         // Length 5 has no top word: too short to judge.
         RangeCase{"short_answer", range_record(5, {0, 0, 48, 1}), 65},
         RangeCase{"empty_answer", range_record(1, {}), 65},
         // A longer record comes back cut with status 8 and counts.
         RangeCase{"longer_record_status_8", range_record(8, {0, 0, 48, 1, 99, 7, 7}), 0},
-        RangeCase{"longer_record_status_8_wrong_variant",
-                  range_record(8, {0, 0, 49, 1, 99, 7, 7}), 65},
+        RangeCase{"longer_record_status_8_wrong_variant", range_record(8, {0, 0, 49, 1, 99, 7, 7}),
+                  65},
         // No such record: the card's own status comes back unchanged.
-        RangeCase{"range_record_missing",
-                  [](SimCard* c) { simcard_remove_record(c, 0x0827); }, SIMCARD_STATUS_NO_RECORD}),
+        RangeCase{"range_record_missing", [](SimCard* c) { simcard_remove_record(c, 0x0827); },
+                  SIMCARD_STATUS_NO_RECORD}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ChannelTest, RangeAnswerLeftUnwrittenIsRefused) {
@@ -668,10 +711,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(GetCase{2, 4, 8, 2},  // buffer for type and one data word
                       GetCase{2, 4, 0, 2},  // the same answered with status 0
                       GetCase{5, 5, 0, 5}, GetCase{10, 3, 0, 3}, GetCase{6, 0, 0, 0},
-                      GetCase{0, 0xFFFF, 0, 0}, GetCase{1, 0xFFFF, 8, 1},
-                      GetCase{5, 0xFFFF, 8, 5}, GetCase{52, 0xFFFF, 0, 52},
-                      GetCase{4097, 0xFFFF, 0, 4097}, GetCase{5000, 0xFFFF, 0, 4097},
-                      GetCase{0xFFFF, 0xFFFF, 8, 4097}, GetCase{0xFFFF, 12, 0, 12}));
+                      GetCase{0, 0xFFFF, 0, 0}, GetCase{1, 0xFFFF, 8, 1}, GetCase{5, 0xFFFF, 8, 5},
+                      GetCase{52, 0xFFFF, 0, 52}, GetCase{4097, 0xFFFF, 0, 4097},
+                      GetCase{5000, 0xFFFF, 0, 4097}, GetCase{0xFFFF, 0xFFFF, 8, 4097},
+                      GetCase{0xFFFF, 12, 0, 12}));
 
 TEST_F(ChannelTest, FailedReadLeavesTheBufferAlone) {
     struct Case {
@@ -679,7 +722,8 @@ TEST_F(ChannelTest, FailedReadLeavesTheBufferAlone) {
         uint16_t status;
         uint16_t result;
     };
-    for (const Case& c : {Case{1, 1, 1}, Case{1, 68, 68}, Case{1, 0xFFFF, 0xFFFF}, Case{0, 0, 66}}) {
+    for (const Case& c :
+         {Case{1, 1, 1}, Case{1, 68, 68}, Case{1, 0xFFFF, 0xFFFF}, Case{0, 0, 66}}) {
         restart();
         driver_ = ScriptedDriver();
         open_scripted();
@@ -719,9 +763,9 @@ TEST_F(ChannelTest, ReadOnAClosedChannelIs66AndTouchesNothing) {
 // ---------------------------------------------------------------- record writes
 
 struct PutCase {
-    uint16_t length;     // the record's length word
-    uint16_t sent;       // the frame's length word
-    unsigned data_words; // data words copied into the frame
+    uint16_t length;      // the record's length word
+    uint16_t sent;        // the frame's length word
+    unsigned data_words;  // data words copied into the frame
 };
 
 std::ostream& operator<<(std::ostream& os, const PutCase& c) { return os << "length " << c.length; }
@@ -738,8 +782,7 @@ TEST_P(RecordWrite, SendsLengthCutTo4097AndItsDataOnly) {
     record[0] = c.length;
     record[1] = 0x0900;
     for (unsigned i = 0; i < words; ++i) record[2 + i] = answer_word(i);
-    std::fill(std::begin(driver_channel.frame.data), std::end(driver_channel.frame.data),
-              SENTINEL);
+    std::fill(std::begin(driver_channel.frame.data), std::end(driver_channel.frame.data), SENTINEL);
 
     EXPECT_EQ(card_put_record(record.data()), 0);
     ASSERT_EQ(driver_.requests.size(), 1u);

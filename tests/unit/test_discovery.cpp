@@ -62,7 +62,7 @@ TEST_F(DiscoveryTest, UsbWithoutSubKeyFallsBackToPcCard) {
         restart();
         sim::set_windows(windows);
         detect_os_class(nullptr);
-        const std::string key = windows == sim::Windows::Win98   ? win9x_pc_card()
+        const std::string key = windows == sim::Windows::Win98     ? win9x_pc_card()
                                 : windows == sim::Windows::Win2000 ? win2000_pc_card()
                                                                    : winxp_pc_card();
         const char* root = windows == sim::Windows::Win98 ? "Enum" : NT_ENUM;
@@ -208,27 +208,34 @@ struct CountCase {
 
 const CountCase COUNT_CASES[] = {
     {"none", sim::Windows::WinXp, {}, 0},
-    {"nt4_prefix_services", sim::Windows::Nt40,
+    {"nt4_prefix_services",
+     sim::Windows::Nt40,
      {"System\\CurrentControlSet\\Services\\RLORX52",
       "System\\CurrentControlSet\\Services\\RLORX521",
       "System\\CurrentControlSet\\Services\\RLORX5210",
       "System\\CurrentControlSet\\Services\\rlorx522",
-      "System\\CurrentControlSet\\Services\\RLORX5",
-      "System\\CurrentControlSet\\Services\\Tcpip"},
+      "System\\CurrentControlSet\\Services\\RLORX5", "System\\CurrentControlSet\\Services\\Tcpip"},
      3},
-    {"xp_pc_card_and_usb", sim::Windows::WinXp,
+    {"xp_pc_card_and_usb",
+     sim::Windows::WinXp,
      {"System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1",
       "System\\CurrentControlSet\\Enum\\USB\\ORVIX-CALYX-0087\\a",
       "System\\CurrentControlSet\\Enum\\USB\\ORVIX-CALYX-0087\\b"},
      3},
-    {"9x_uses_enum", sim::Windows::Win98,
-     {"Enum\\PCMCIA\\ORVIX-CALYX-2B13\\0", "System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1"},
+    {"9x_uses_enum",
+     sim::Windows::Win98,
+     {"Enum\\PCMCIA\\ORVIX-CALYX-2B13\\0",
+      "System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1"},
      1},
-    {"nt_ignores_9x_enum", sim::Windows::Win2000,
-     {"Enum\\PCMCIA\\ORVIX-CALYX-2B13\\0", "System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1"},
+    {"nt_ignores_9x_enum",
+     sim::Windows::Win2000,
+     {"Enum\\PCMCIA\\ORVIX-CALYX-2B13\\0",
+      "System\\CurrentControlSet\\Enum\\PCMCIA\\ORVIX-CALYX-2B13\\1"},
      1},
-    {"other_ids_ignored", sim::Windows::WinXp,
-     {"System\\CurrentControlSet\\Enum\\PCMCIA\\OTHER-CARD\\1"}, 0},
+    {"other_ids_ignored",
+     sim::Windows::WinXp,
+     {"System\\CurrentControlSet\\Enum\\PCMCIA\\OTHER-CARD\\1"},
+     0},
 };
 
 class CountAdapters : public SimTest, public ::testing::WithParamInterface<CountCase> {};

@@ -54,13 +54,12 @@ TEST_P(OsDetection, ClassAndText) {
     EXPECT_STREQ(os_version_text, c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, OsDetection, ::testing::ValuesIn(OS_CASES),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Windows, OsDetection, ::testing::ValuesIn(OS_CASES), [](const auto& info) {
+    std::string n = info.param.name;
+    for (char& ch : n)
+        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return n;
+});
 
 TEST_F(OsTest, VersionCallFailingGivesUnknownWithText) {
     sim::set_windows(sim::Windows::WinXp);

@@ -87,7 +87,10 @@ const StringCase STRING_CASES[] = {
     {"258_unterminated_fits", PLAT_REG_BINARY, bytes(std::string(258, 'b')), 1,
      bytes(std::string(258, 'b') + std::string(1, '\0'))},
     {"259_unterminated_fails", PLAT_REG_BINARY, bytes(std::string(259, 'c')), 0, {}},
-    {"259_plus_zero_fails", PLAT_REG_SZ, bytes(std::string(259, 'd') + std::string(1, '\0')), 0,
+    {"259_plus_zero_fails",
+     PLAT_REG_SZ,
+     bytes(std::string(259, 'd') + std::string(1, '\0')),
+     0,
      {}},
 };
 

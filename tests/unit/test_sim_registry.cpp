@@ -36,41 +36,135 @@ const uint32_t ALL = PLAT_KEY_ALL_ACCESS;
 const uint32_t SUB = PLAT_KEY_CREATE_SUB_KEY;
 
 const CreateCase CREATE_CASES[] = {
-    {"child_under_parent_denying_sub_keys", {"Root\\Parent"}, {{"Root\\Parent", SUB}}, true,
-     "Root\\Parent\\Child", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root\\Parent\\Child"}},
-    {"child_for_read_under_parent_denying_sub_keys", {"Root\\Parent"}, {{"Root\\Parent", SUB}},
-     true, "Root\\Parent\\Child", PLAT_KEY_QUERY_VALUE, PLAT_ERROR_ACCESS_DENIED,
+    {"child_under_parent_denying_sub_keys",
+     {"Root\\Parent"},
+     {{"Root\\Parent", SUB}},
+     true,
+     "Root\\Parent\\Child",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
      {"Root\\Parent\\Child"}},
-    {"chain_under_parent_denying_sub_keys", {"Root\\Parent"}, {{"Root\\Parent", SUB}}, true,
-     "Root\\Parent\\A\\B\\C", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root\\Parent\\A"}},
-    {"chain_whose_missing_middle_denies_sub_keys", {"Root"}, {{"Root\\A\\B", SUB}}, true,
-     "Root\\A\\B\\C", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root\\A"}},
-    {"denial_spelled_in_other_case", {"Root\\Parent"}, {{"ROOT\\parent", SUB}}, true,
-     "root\\PARENT\\Child", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root\\Parent\\Child"}},
-    {"new_leaf_denying_the_access_asked", {"Root"}, {{"Root\\Leaf", PLAT_KEY_SET_VALUE}}, true,
-     "Root\\Leaf", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root\\Leaf"}},
-    {"new_chain_whose_leaf_denies_the_access_asked", {}, {{"Root\\A\\Leaf", PLAT_KEY_SET_VALUE}},
-     true, "Root\\A\\Leaf", ALL, PLAT_ERROR_ACCESS_DENIED, {"Root"}},
-    {"new_leaf_denying_other_access", {"Root"}, {{"Root\\Leaf", PLAT_KEY_SET_VALUE}}, true,
-     "Root\\Leaf", PLAT_KEY_QUERY_VALUE, PLAT_ERROR_SUCCESS, {}},
-    {"existing_leaf_under_parent_denying_sub_keys", {"Root\\Parent\\Child"},
-     {{"Root\\Parent", SUB}}, true, "Root\\Parent\\Child", ALL, PLAT_ERROR_SUCCESS, {}},
-    {"existing_leaf_denying_the_access_asked", {"Root\\Leaf"}, {{"Root\\Leaf", PLAT_KEY_SET_VALUE}},
-     true, "Root\\Leaf", ALL, PLAT_ERROR_ACCESS_DENIED, {}},
-    {"existing_leaf_denying_sub_keys_opens_to_set", {"Root\\Leaf"}, {{"Root\\Leaf", SUB}}, true,
-     "Root\\Leaf", PLAT_KEY_SET_VALUE, PLAT_ERROR_SUCCESS, {}},
-    // Only the parent of a new key is asked, not the keys above it.
-    {"grandparent_denying_sub_keys", {"Root\\Parent"}, {{"Root", SUB}}, true,
-     "Root\\Parent\\Child", ALL, PLAT_ERROR_SUCCESS, {}},
-    {"parent_denying_only_set_value", {"Root\\Parent"}, {{"Root\\Parent", PLAT_KEY_SET_VALUE}},
-     true, "Root\\Parent\\Child", ALL, PLAT_ERROR_SUCCESS, {}},
-    {"open_missing_key", {"Root"}, {}, false, "Root\\A\\B", ALL, PLAT_ERROR_FILE_NOT_FOUND,
+    {"child_for_read_under_parent_denying_sub_keys",
+     {"Root\\Parent"},
+     {{"Root\\Parent", SUB}},
+     true,
+     "Root\\Parent\\Child",
+     PLAT_KEY_QUERY_VALUE,
+     PLAT_ERROR_ACCESS_DENIED,
+     {"Root\\Parent\\Child"}},
+    {"chain_under_parent_denying_sub_keys",
+     {"Root\\Parent"},
+     {{"Root\\Parent", SUB}},
+     true,
+     "Root\\Parent\\A\\B\\C",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
+     {"Root\\Parent\\A"}},
+    {"chain_whose_missing_middle_denies_sub_keys",
+     {"Root"},
+     {{"Root\\A\\B", SUB}},
+     true,
+     "Root\\A\\B\\C",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
      {"Root\\A"}},
-    {"open_existing_key_denying_the_access_asked", {"Root\\Leaf"},
-     {{"Root\\Leaf", PLAT_KEY_QUERY_VALUE}}, false, "Root\\Leaf", PLAT_KEY_QUERY_VALUE,
-     PLAT_ERROR_ACCESS_DENIED, {}},
-    {"open_existing_key_under_parent_denying_sub_keys", {"Root\\Parent\\Child"},
-     {{"Root\\Parent", SUB}}, false, "Root\\Parent\\Child", ALL, PLAT_ERROR_SUCCESS, {}},
+    {"denial_spelled_in_other_case",
+     {"Root\\Parent"},
+     {{"ROOT\\parent", SUB}},
+     true,
+     "root\\PARENT\\Child",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
+     {"Root\\Parent\\Child"}},
+    {"new_leaf_denying_the_access_asked",
+     {"Root"},
+     {{"Root\\Leaf", PLAT_KEY_SET_VALUE}},
+     true,
+     "Root\\Leaf",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
+     {"Root\\Leaf"}},
+    {"new_chain_whose_leaf_denies_the_access_asked",
+     {},
+     {{"Root\\A\\Leaf", PLAT_KEY_SET_VALUE}},
+     true,
+     "Root\\A\\Leaf",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
+     {"Root"}},
+    {"new_leaf_denying_other_access",
+     {"Root"},
+     {{"Root\\Leaf", PLAT_KEY_SET_VALUE}},
+     true,
+     "Root\\Leaf",
+     PLAT_KEY_QUERY_VALUE,
+     PLAT_ERROR_SUCCESS,
+     {}},
+    {"existing_leaf_under_parent_denying_sub_keys",
+     {"Root\\Parent\\Child"},
+     {{"Root\\Parent", SUB}},
+     true,
+     "Root\\Parent\\Child",
+     ALL,
+     PLAT_ERROR_SUCCESS,
+     {}},
+    {"existing_leaf_denying_the_access_asked",
+     {"Root\\Leaf"},
+     {{"Root\\Leaf", PLAT_KEY_SET_VALUE}},
+     true,
+     "Root\\Leaf",
+     ALL,
+     PLAT_ERROR_ACCESS_DENIED,
+     {}},
+    {"existing_leaf_denying_sub_keys_opens_to_set",
+     {"Root\\Leaf"},
+     {{"Root\\Leaf", SUB}},
+     true,
+     "Root\\Leaf",
+     PLAT_KEY_SET_VALUE,
+     PLAT_ERROR_SUCCESS,
+     {}},
+    // Only the parent of a new key is asked, not the keys above it.
+    {"grandparent_denying_sub_keys",
+     {"Root\\Parent"},
+     {{"Root", SUB}},
+     true,
+     "Root\\Parent\\Child",
+     ALL,
+     PLAT_ERROR_SUCCESS,
+     {}},
+    {"parent_denying_only_set_value",
+     {"Root\\Parent"},
+     {{"Root\\Parent", PLAT_KEY_SET_VALUE}},
+     true,
+     "Root\\Parent\\Child",
+     ALL,
+     PLAT_ERROR_SUCCESS,
+     {}},
+    {"open_missing_key",
+     {"Root"},
+     {},
+     false,
+     "Root\\A\\B",
+     ALL,
+     PLAT_ERROR_FILE_NOT_FOUND,
+     {"Root\\A"}},
+    {"open_existing_key_denying_the_access_asked",
+     {"Root\\Leaf"},
+     {{"Root\\Leaf", PLAT_KEY_QUERY_VALUE}},
+     false,
+     "Root\\Leaf",
+     PLAT_KEY_QUERY_VALUE,
+     PLAT_ERROR_ACCESS_DENIED,
+     {}},
+    {"open_existing_key_under_parent_denying_sub_keys",
+     {"Root\\Parent\\Child"},
+     {{"Root\\Parent", SUB}},
+     false,
+     "Root\\Parent\\Child",
+     ALL,
+     PLAT_ERROR_SUCCESS,
+     {}},
 };
 
 class SimRegistryCreate : public SimRegistry, public ::testing::WithParamInterface<CreateCase> {};
@@ -82,8 +176,9 @@ TEST_P(SimRegistryCreate, ChecksWhatWindowsChecks) {
     const std::string before = sim::dump();
 
     PlatKey key = nullptr;
-    const long rc = c.create ? plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, c.path, c.access, &key)
-                             : plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, c.path, c.access, &key);
+    const long rc = c.create
+                        ? plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, c.path, c.access, &key)
+                        : plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, c.path, c.access, &key);
     EXPECT_EQ(rc, c.expected);
     if (rc == PLAT_ERROR_SUCCESS) {
         EXPECT_TRUE(sim::key_exists(c.path));
@@ -108,9 +203,9 @@ TEST_F(SimRegistry, CreateBelowAHandleHonoursTheParentsDenial) {
     ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root", PLAT_KEY_ALL_ACCESS, &root),
               PLAT_ERROR_SUCCESS);
     PlatKey parent = nullptr;
-    ASSERT_EQ(plat_reg_open_key_ex(root, "Parent", PLAT_KEY_QUERY_VALUE | PLAT_KEY_SET_VALUE,
-                                   &parent),
-              PLAT_ERROR_SUCCESS);
+    ASSERT_EQ(
+        plat_reg_open_key_ex(root, "Parent", PLAT_KEY_QUERY_VALUE | PLAT_KEY_SET_VALUE, &parent),
+        PLAT_ERROR_SUCCESS);
     PlatKey key = nullptr;
     EXPECT_EQ(plat_reg_create_key_ex(root, "Parent\\Child\\Grandchild", PLAT_KEY_ALL_ACCESS, &key),
               PLAT_ERROR_ACCESS_DENIED);
@@ -131,8 +226,9 @@ TEST_F(SimRegistry, RefusedCreateIsLoggedAndLeavesNoHandle) {
     sim::create_key("Root");
     sim::deny_access("Root", PLAT_KEY_CREATE_SUB_KEY);
     PlatKey key = nullptr;
-    EXPECT_EQ(plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\New", PLAT_KEY_ALL_ACCESS, &key),
-              PLAT_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\New", PLAT_KEY_ALL_ACCESS, &key),
+        PLAT_ERROR_ACCESS_DENIED);
     EXPECT_EQ(key, nullptr);
     EXPECT_EQ(sim::registry_log(), std::vector<std::string>{"create \\Root\\New"});
 }
@@ -140,16 +236,19 @@ TEST_F(SimRegistry, RefusedCreateIsLoggedAndLeavesNoHandle) {
 // What the simulation remembers of paths it walked never outlives the keys.
 TEST_F(SimRegistry, OpensSeeDeletesAndResets) {
     PlatKey key = nullptr;
-    ASSERT_EQ(plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
-              PLAT_ERROR_SUCCESS);
+    ASSERT_EQ(
+        plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+        PLAT_ERROR_SUCCESS);
     plat_reg_close_key(key);
     ASSERT_EQ(plat_reg_delete_key(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf"), PLAT_ERROR_SUCCESS);
-    EXPECT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
-              PLAT_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+        PLAT_ERROR_FILE_NOT_FOUND);
     // Made again, it is a new key: the old one's values are gone.
     sim::set_string("Root\\Leaf", "v", "new");
-    ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_QUERY_VALUE, &key),
-              PLAT_ERROR_SUCCESS);
+    ASSERT_EQ(
+        plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_QUERY_VALUE, &key),
+        PLAT_ERROR_SUCCESS);
     char text[8] = {};
     uint32_t size = sizeof text;
     EXPECT_EQ(plat_reg_query_value_ex(key, "V", nullptr, reinterpret_cast<uint8_t*>(text), &size),
@@ -158,8 +257,9 @@ TEST_F(SimRegistry, OpensSeeDeletesAndResets) {
     plat_reg_close_key(key);
 
     sim::reset();
-    EXPECT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
-              PLAT_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root\\Leaf", PLAT_KEY_ALL_ACCESS, &key),
+        PLAT_ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(sim::key_exists("Root\\Leaf"));
 }
 
@@ -171,11 +271,13 @@ TEST_F(SimRegistry, RelativePathsAreTheirBasesOwn) {
         PlatKey root = nullptr, key = nullptr;
         ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, base, PLAT_KEY_ALL_ACCESS, &root),
                   PLAT_ERROR_SUCCESS);
-        ASSERT_EQ(plat_reg_open_key_ex(root, "Same", PLAT_KEY_QUERY_VALUE, &key), PLAT_ERROR_SUCCESS);
+        ASSERT_EQ(plat_reg_open_key_ex(root, "Same", PLAT_KEY_QUERY_VALUE, &key),
+                  PLAT_ERROR_SUCCESS);
         char text[4] = {};
         uint32_t size = sizeof text;
-        EXPECT_EQ(plat_reg_query_value_ex(key, "v", nullptr, reinterpret_cast<uint8_t*>(text), &size),
-                  PLAT_ERROR_SUCCESS);
+        EXPECT_EQ(
+            plat_reg_query_value_ex(key, "v", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+            PLAT_ERROR_SUCCESS);
         EXPECT_STREQ(text, std::string(base) == "One" ? "1" : "2");
         plat_reg_close_key(key);
         plat_reg_close_key(root);

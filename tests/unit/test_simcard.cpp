@@ -19,8 +19,12 @@ namespace {
 const uint8_t OBJECT_ID[4] = {0x01, 0x04, 0x02, 0xFF};
 
 // Little-endian field access on any byte buffer holding a frame.
-uint16_t get16(const uint8_t* f, unsigned off) { return static_cast<uint16_t>(f[off] | (f[off + 1] << 8)); }
-uint32_t get32(const uint8_t* f, unsigned off) { return get16(f, off) | (uint32_t(get16(f, off + 2)) << 16); }
+uint16_t get16(const uint8_t* f, unsigned off) {
+    return static_cast<uint16_t>(f[off] | (f[off + 1] << 8));
+}
+uint32_t get32(const uint8_t* f, unsigned off) {
+    return get16(f, off) | (uint32_t(get16(f, off + 2)) << 16);
+}
 void put16(uint8_t* f, unsigned off, uint16_t v) {
     f[off] = static_cast<uint8_t>(v);
     f[off + 1] = static_cast<uint8_t>(v >> 8);
@@ -186,8 +190,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DefaultRecord{SIMCARD_RECORD_MAC, 4, {0x0002, 0x4C5C, 0x117B}}));
 
 struct Truncation {
-    uint16_t stored;     // the record's length word
-    uint16_t asked;      // length word of the request
+    uint16_t stored;  // the record's length word
+    uint16_t asked;   // length word of the request
     uint16_t status;
     unsigned delivered;  // data words written into the frame
 };
@@ -223,16 +227,15 @@ TEST_P(GetLengths, DeliverWhatFitsAndReportTheWholeLength) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SimCard, GetLengths,
-    ::testing::Values(Truncation{5, 5, SIMCARD_STATUS_OK, 4},
-                      Truncation{5, 9, SIMCARD_STATUS_OK, 4},
-                      Truncation{5, 3, SIMCARD_STATUS_TRUNCATED, 2},
-                      Truncation{4, 2, SIMCARD_STATUS_TRUNCATED, 1},
-                      Truncation{4, 1, SIMCARD_STATUS_TRUNCATED, 0},
-                      Truncation{4, 0, SIMCARD_STATUS_TRUNCATED, 0},
-                      Truncation{1, 1, SIMCARD_STATUS_OK, 0},
-                      Truncation{12, 0xFFFF, SIMCARD_STATUS_OK, 11}));
+INSTANTIATE_TEST_SUITE_P(SimCard, GetLengths,
+                         ::testing::Values(Truncation{5, 5, SIMCARD_STATUS_OK, 4},
+                                           Truncation{5, 9, SIMCARD_STATUS_OK, 4},
+                                           Truncation{5, 3, SIMCARD_STATUS_TRUNCATED, 2},
+                                           Truncation{4, 2, SIMCARD_STATUS_TRUNCATED, 1},
+                                           Truncation{4, 1, SIMCARD_STATUS_TRUNCATED, 0},
+                                           Truncation{4, 0, SIMCARD_STATUS_TRUNCATED, 0},
+                                           Truncation{1, 1, SIMCARD_STATUS_OK, 0},
+                                           Truncation{12, 0xFFFF, SIMCARD_STATUS_OK, 11}));
 
 TEST_F(SimCardTest, UnknownRecordAnswersNeitherOkNorTruncated) {
     Frame f;
@@ -345,7 +348,8 @@ TEST_P(EdgeLengths, StayInsideTheFrame) {
         EXPECT_EQ(get16(f, STATUS), 0);
     } else {
         EXPECT_EQ(get16(f, LENGTH), e.stored);
-        const bool whole = e.stored <= (e.length < SIMCARD_MAX_LENGTH ? e.length : SIMCARD_MAX_LENGTH);
+        const bool whole =
+            e.stored <= (e.length < SIMCARD_MAX_LENGTH ? e.length : SIMCARD_MAX_LENGTH);
         EXPECT_EQ(get16(f, STATUS), whole ? SIMCARD_STATUS_OK : SIMCARD_STATUS_TRUNCATED);
         // With the whole record asked for, the frame's last data word is written
         // (0: beyond what the store keeps); otherwise it keeps the request's bytes.
@@ -354,13 +358,16 @@ TEST_P(EdgeLengths, StayInsideTheFrame) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SimCard, EdgeLengths,
-    ::testing::Values(EdgeLength{SIMCARD_CMD_PUT, 0xFFFF, 0}, EdgeLength{SIMCARD_CMD_PUT, 4098, 0},
-                      EdgeLength{SIMCARD_CMD_PUT, 4097, 0}, EdgeLength{SIMCARD_CMD_PUT, 0, 0},
-                      EdgeLength{SIMCARD_CMD_GET, 0xFFFF, 4097}, EdgeLength{SIMCARD_CMD_GET, 4098, 4097},
-                      EdgeLength{SIMCARD_CMD_GET, 0xFFFF, 300}, EdgeLength{SIMCARD_CMD_GET, 4097, 4097},
-                      EdgeLength{SIMCARD_CMD_GET, 4096, 4097}));
+INSTANTIATE_TEST_SUITE_P(SimCard, EdgeLengths,
+                         ::testing::Values(EdgeLength{SIMCARD_CMD_PUT, 0xFFFF, 0},
+                                           EdgeLength{SIMCARD_CMD_PUT, 4098, 0},
+                                           EdgeLength{SIMCARD_CMD_PUT, 4097, 0},
+                                           EdgeLength{SIMCARD_CMD_PUT, 0, 0},
+                                           EdgeLength{SIMCARD_CMD_GET, 0xFFFF, 4097},
+                                           EdgeLength{SIMCARD_CMD_GET, 4098, 4097},
+                                           EdgeLength{SIMCARD_CMD_GET, 0xFFFF, 300},
+                                           EdgeLength{SIMCARD_CMD_GET, 4097, 4097},
+                                           EdgeLength{SIMCARD_CMD_GET, 4096, 4097}));
 
 // An exact-size heap frame: a read or write past its end is a sanitizer error.
 TEST_F(SimCardTest, LongPutOfAnExactFrameKeepsWhatTheStoreHolds) {
@@ -474,19 +481,19 @@ const std::vector<uint8_t> ID = {0x01, 0x04, 0x02, 0xFF, 0x00};
 
 INSTANTIATE_TEST_SUITE_P(
     SimCard, BadRequests,
-    ::testing::Values(BadRequest{"input of 3 bytes", ID, 3, SIMCARD_FRAME_SIZE, false},
-                      BadRequest{"input of 5 bytes", ID, 5, SIMCARD_FRAME_SIZE, false},
-                      BadRequest{"no input", {}, 4, SIMCARD_FRAME_SIZE, false},
-                      BadRequest{"id in the wrong byte order", {0xFF, 0x02, 0x04, 0x01}, 4,
-                                 SIMCARD_FRAME_SIZE, false},
-                      BadRequest{"another object id", {0x02, 0x04, 0x02, 0xFF}, 4, SIMCARD_FRAME_SIZE,
-                                 false},
-                      BadRequest{"id differing in its top byte", {0x01, 0x04, 0x02, 0xFE}, 4,
-                                 SIMCARD_FRAME_SIZE, false},
-                      BadRequest{"frame one byte short", ID, 4, SIMCARD_FRAME_SIZE - 1, false},
-                      BadRequest{"frame one byte long", ID, 4, SIMCARD_FRAME_SIZE + 1, false},
-                      BadRequest{"frame of 0 bytes", ID, 4, 0, false},
-                      BadRequest{"no frame", ID, 4, SIMCARD_FRAME_SIZE, true}));
+    ::testing::Values(
+        BadRequest{"input of 3 bytes", ID, 3, SIMCARD_FRAME_SIZE, false},
+        BadRequest{"input of 5 bytes", ID, 5, SIMCARD_FRAME_SIZE, false},
+        BadRequest{"no input", {}, 4, SIMCARD_FRAME_SIZE, false},
+        BadRequest{
+            "id in the wrong byte order", {0xFF, 0x02, 0x04, 0x01}, 4, SIMCARD_FRAME_SIZE, false},
+        BadRequest{"another object id", {0x02, 0x04, 0x02, 0xFF}, 4, SIMCARD_FRAME_SIZE, false},
+        BadRequest{
+            "id differing in its top byte", {0x01, 0x04, 0x02, 0xFE}, 4, SIMCARD_FRAME_SIZE, false},
+        BadRequest{"frame one byte short", ID, 4, SIMCARD_FRAME_SIZE - 1, false},
+        BadRequest{"frame one byte long", ID, 4, SIMCARD_FRAME_SIZE + 1, false},
+        BadRequest{"frame of 0 bytes", ID, 4, 0, false},
+        BadRequest{"no frame", ID, 4, SIMCARD_FRAME_SIZE, true}));
 
 // ---- context and faults ----
 
@@ -558,8 +565,10 @@ TEST_F(SimCardTest, LogKeepsTheOrderOfExchanges) {
     f.request(SIMCARD_CMD_DISCONNECT, 0, 0, card().context);
     send(f);
 
-    const uint16_t expected[][2] = {{SIMCARD_CMD_CONNECT, 0}, {SIMCARD_CMD_PUT, 0xFC03},
-                                    {SIMCARD_CMD_PUT, 0xFC00}, {SIMCARD_CMD_ACTION, 128},
+    const uint16_t expected[][2] = {{SIMCARD_CMD_CONNECT, 0},
+                                    {SIMCARD_CMD_PUT, 0xFC03},
+                                    {SIMCARD_CMD_PUT, 0xFC00},
+                                    {SIMCARD_CMD_ACTION, 128},
                                     {SIMCARD_CMD_DISCONNECT, 0}};
     ASSERT_EQ(card().counters.log_count, 5u);
     for (unsigned i = 0; i < 5; i++) {

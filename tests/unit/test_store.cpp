@@ -27,17 +27,13 @@ const std::string kInstance = "System\\CurrentControlSet\\Services\\Class\\Net\\
 const std::string kDriver = "Software\\Orvix\\Driver";
 
 // "<root>\\ConfigNN", numbered as the store numbers its profile subkeys.
-std::string config_key(const std::string& root, uint32_t n)
-{
+std::string config_key(const std::string& root, uint32_t n) {
     char name[24];
     std::snprintf(name, sizeof name, "\\Config%02lu", static_cast<unsigned long>(n));
     return root + name;
 }
 
-std::string profile_key(uint32_t n)
-{
-    return config_key(kInstance, n);
-}
+std::string profile_key(uint32_t n) { return config_key(kInstance, n); }
 
 ActiveConfiguration& config = active_configuration;
 
@@ -46,8 +42,7 @@ const auto by_name = [](const auto& info) { return std::string(info.param.name);
 
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         reset_library_state();
         std::snprintf(instance_key, sizeof instance_key, "%s", kInstance.c_str());
         sim::create_key(kInstance);
@@ -55,12 +50,8 @@ protected:
     }
     // The next SetUp resets everything; here only that this test closed every
     // key it opened.
-    void TearDown() override
-    {
-        EXPECT_EQ(sim::open_key_handles(), 0);
-    }
-    static void use_windows(sim::Windows which)
-    {
+    void TearDown() override { EXPECT_EQ(sim::open_key_handles(), 0); }
+    static void use_windows(sim::Windows which) {
         sim::set_windows(which);
         detect_os_class(nullptr);
     }
@@ -94,18 +85,15 @@ const SchemaRow SCHEMA_ROWS[] = {
     {"APMode", GROUP_PROFILE, &AC::ap_mode, 0, 5, 0},
 };
 
-const ParameterRow* find_row(const char* name)
-{
+const ParameterRow* find_row(const char* name) {
     for (const ParameterRow& row : parameter_table)
-        if (std::strcmp(row.name, name) == 0)
-            return &row;
+        if (std::strcmp(row.name, name) == 0) return &row;
     return nullptr;
 }
 
 class ParameterSchema : public ::testing::TestWithParam<SchemaRow> {};
 
-TEST_P(ParameterSchema, RowMatchesTheRegistry)
-{
+TEST_P(ParameterSchema, RowMatchesTheRegistry) {
     const SchemaRow& s = GetParam();
     const ParameterRow* row = find_row(s.name);
     ASSERT_NE(row, nullptr);
@@ -119,16 +107,13 @@ TEST_P(ParameterSchema, RowMatchesTheRegistry)
 
 INSTANTIATE_TEST_SUITE_P(Store, ParameterSchema, ::testing::ValuesIn(SCHEMA_ROWS), by_name);
 
-TEST(ParameterTable, RangedNumbersAreTheSchemaRows)
-{
+TEST(ParameterTable, RangedNumbersAreTheSchemaRows) {
     unsigned ranged = 0;
     for (const ParameterRow& row : parameter_table) {
-        if (row.kind != PARAM_NUMBER || row.maximum == 0)
-            continue;
+        if (row.kind != PARAM_NUMBER || row.maximum == 0) continue;
         ++ranged;
         bool known = false;
-        for (const SchemaRow& s : SCHEMA_ROWS)
-            known = known || std::strcmp(row.name, s.name) == 0;
+        for (const SchemaRow& s : SCHEMA_ROWS) known = known || std::strcmp(row.name, s.name) == 0;
         EXPECT_TRUE(known) << row.name;
     }
     EXPECT_EQ(ranged, sizeof SCHEMA_ROWS / sizeof SCHEMA_ROWS[0]);
@@ -136,14 +121,13 @@ TEST(ParameterTable, RangedNumbersAreTheSchemaRows)
 
 // ---- loading ----
 
-TEST_F(StoreTest, EmptyInstanceKeyLoadsEveryDefault)
-{
+TEST_F(StoreTest, EmptyInstanceKeyLoadsEveryDefault) {
     // Junk left by an earlier run in the same process must not survive.
     std::memset(&config, 0x7B, sizeof config);
     config.current_profile = 0;
-    for (auto& name : config.profile_names)
-        name[0] = '\0';
-    config.profile_new[0] = config.profile_new[1] = config.profile_new[2] = config.profile_new[3] = 0;
+    for (auto& name : config.profile_names) name[0] = '\0';
+    config.profile_new[0] = config.profile_new[1] = config.profile_new[2] = config.profile_new[3] =
+        0;
     config.own_name[0] = '\0';
 
     load_parameters(GROUP_ALL);
@@ -167,8 +151,7 @@ TEST_F(StoreTest, EmptyInstanceKeyLoadsEveryDefault)
     EXPECT_STREQ(config.desired_ssid, "Orvix");
     EXPECT_EQ(config.current_profile, 0u);
     EXPECT_STREQ(config.profile_names[0], "Default");
-    for (int n = 1; n < 4; ++n)
-        EXPECT_STREQ(config.profile_names[n], "") << n;
+    for (int n = 1; n < 4; ++n) EXPECT_STREQ(config.profile_names[n], "") << n;
     for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(config.profile_new[n], 1) << n;
         EXPECT_EQ(config.shown_types[n], config.profile_types[n]) << n;
@@ -177,8 +160,7 @@ TEST_F(StoreTest, EmptyInstanceKeyLoadsEveryDefault)
     EXPECT_EQ(sim::sub_keys(kInstance).size(), 0u);
 }
 
-TEST_F(StoreTest, NoInstanceKeyLoadsDefaultsAndWritesNothing)
-{
+TEST_F(StoreTest, NoInstanceKeyLoadsDefaultsAndWritesNothing) {
     // Values at the top of HKEY_LOCAL_MACHINE must never be taken for the
     // adapter's, nor written there, while no adapter is known.
     discovery_reset();
@@ -221,26 +203,23 @@ struct TableRangeCase {
     uint32_t expected;
 };
 
-std::vector<TableRangeCase> table_range_cases()
-{
+std::vector<TableRangeCase> table_range_cases() {
     std::vector<TableRangeCase> cases;
     for (const ParameterRow& row : parameter_table) {
-        if (row.kind != PARAM_NUMBER || row.maximum == 0 || row.load_group == GROUP_NONE)
-            continue;
+        if (row.kind != PARAM_NUMBER || row.maximum == 0 || row.load_group == GROUP_NONE) continue;
         std::vector<uint32_t> profiles = {0};
-        if (row.load_group == GROUP_PROFILE)
-            profiles.push_back(2);
+        if (row.load_group == GROUP_PROFILE) profiles.push_back(2);
         for (uint32_t profile : profiles) {
             const std::string where = profile == 0 ? "_root" : "_Config02";
             const std::string name = row.name;
             // Compared unsigned: one below 0 is 0xFFFFFFFF, far above every end.
-            cases.push_back({name + "_below" + where, &row, profile, row.minimum - 1,
-                             row.default_number});
+            cases.push_back(
+                {name + "_below" + where, &row, profile, row.minimum - 1, row.default_number});
             cases.push_back({name + "_smallest" + where, &row, profile, row.minimum, row.minimum});
             cases.push_back({name + "_largest" + where, &row, profile, row.maximum, row.maximum});
             if (row.maximum != 0xFFFFFFFF)
-                cases.push_back({name + "_above" + where, &row, profile, row.maximum + 1,
-                                 row.default_number});
+                cases.push_back(
+                    {name + "_above" + where, &row, profile, row.maximum + 1, row.default_number});
         }
     }
     return cases;
@@ -248,8 +227,7 @@ std::vector<TableRangeCase> table_range_cases()
 
 class TableRange : public StoreTest, public ::testing::WithParamInterface<TableRangeCase> {};
 
-TEST_P(TableRange, EndsLoadAndBeyondTakesTheDefault)
-{
+TEST_P(TableRange, EndsLoadAndBeyondTakesTheDefault) {
     const TableRangeCase& c = GetParam();
     const ParameterRow& row = *c.row;
     const bool in_profile = row.load_group == GROUP_PROFILE && c.current_profile != 0;
@@ -294,14 +272,13 @@ const RangeCase RANGE_CASES[] = {
     {"Configured_2", "Configured", 2, &AC::configured, 0},
     {"SoftexPcmcia_minus_1", "SoftexPcmcia", 0xFFFFFFFF, &AC::softex_pcmcia, 0},
     // Compared unsigned: -1 is far above every largest value.
-    {"MicroWaveRobustness_minus_1", "MicroWaveRobustness", 0xFFFFFFFF,
-     &AC::microwave_robustness, 0},
+    {"MicroWaveRobustness_minus_1", "MicroWaveRobustness", 0xFFFFFFFF, &AC::microwave_robustness,
+     0},
 };
 
 class NumberRange : public StoreTest, public ::testing::WithParamInterface<RangeCase> {};
 
-TEST_P(NumberRange, OutOfRangeTakesTheDefault)
-{
+TEST_P(NumberRange, OutOfRangeTakesTheDefault) {
     const RangeCase& c = GetParam();
     sim::set_dword(kInstance, c.value, c.stored);
     load_parameters(GROUP_ALL);
@@ -328,8 +305,7 @@ const NumberTextCase NUMBER_TEXT_CASES[] = {
 
 class NumberAsText : public StoreTest, public ::testing::WithParamInterface<NumberTextCase> {};
 
-TEST_P(NumberAsText, Loads)
-{
+TEST_P(NumberAsText, Loads) {
     const NumberTextCase& c = GetParam();
     sim::set_string(kInstance, c.value, c.text);
     load_parameters(GROUP_ALL);
@@ -338,8 +314,7 @@ TEST_P(NumberAsText, Loads)
 
 INSTANTIATE_TEST_SUITE_P(Store, NumberAsText, ::testing::ValuesIn(NUMBER_TEXT_CASES), by_name);
 
-TEST_F(StoreTest, ProfileRowsComeFromTheCurrentProfileOrTheRoot)
-{
+TEST_F(StoreTest, ProfileRowsComeFromTheCurrentProfileOrTheRoot) {
     sim::set_dword(kInstance, "APMode", 4);
     sim::set_string(kInstance, "DesiredSSID", "root net");
     sim::set_dword(kInstance, "InterruptNumber", 9);
@@ -367,8 +342,7 @@ TEST_F(StoreTest, ProfileRowsComeFromTheCurrentProfileOrTheRoot)
     EXPECT_STREQ(config.encryption, default_encryption_text);
 }
 
-TEST_F(StoreTest, LoadGroupsSelectRows)
-{
+TEST_F(StoreTest, LoadGroupsSelectRows) {
     sim::set_dword(kInstance, "APMode", 4);
     sim::set_dword(kInstance, "InterruptNumber", 9);
     sim::set_string(kInstance, "OwnName", "stored name");
@@ -383,8 +357,7 @@ TEST_F(StoreTest, LoadGroupsSelectRows)
     EXPECT_STREQ(config.own_name, "kept");
 }
 
-TEST_F(StoreTest, TextsLongerThanTheFieldAreCut)
-{
+TEST_F(StoreTest, TextsLongerThanTheFieldAreCut) {
     const std::string long_text(258, 'n');  // the longest reg_read_string delivers
     sim::set_dword(kInstance, "Configured", 1);
     sim::set_string(kInstance, "DesiredSSID", long_text);
@@ -403,16 +376,14 @@ TEST_F(StoreTest, TextsLongerThanTheFieldAreCut)
     EXPECT_EQ(sim::get_string(profile_key(2), "ConfigName"), long_text.substr(0, 255));
 }
 
-TEST_F(StoreTest, TextOfExactlyTheFieldSizeIsCut)
-{
+TEST_F(StoreTest, TextOfExactlyTheFieldSizeIsCut) {
     // 256 characters are one too many for a field of 256 bytes as well.
     sim::set_string(kInstance, "OwnSSID", std::string(256, 'o'));
     load_parameters(GROUP_ALL);
     EXPECT_EQ(std::string(config.own_ssid), std::string(255, 'o'));
 }
 
-TEST_F(StoreTest, ValuesOfOtherTypesNeverOverflowTexts)
-{
+TEST_F(StoreTest, ValuesOfOtherTypesNeverOverflowTexts) {
     // 258 bytes of binary without a zero, and a REG_DWORD where a text belongs.
     sim::set_value(kInstance, "OwnSSID", PLAT_REG_BINARY, std::vector<uint8_t>(258, 'b'));
     sim::set_dword(kInstance, "DesiredSSID", 0x00434241);
@@ -436,11 +407,9 @@ const EncryptionCase ENCRYPTION_CASES[] = {
 
 class EmptyEncryption : public StoreTest, public ::testing::WithParamInterface<EncryptionCase> {};
 
-TEST_P(EmptyEncryption, TakesTheDefaultRecord)
-{
+TEST_P(EmptyEncryption, TakesTheDefaultRecord) {
     const EncryptionCase& c = GetParam();
-    if (c.stored)
-        sim::set_string(kInstance, "Encryption", c.text);
+    if (c.stored) sim::set_string(kInstance, "Encryption", c.text);
     load_parameters(GROUP_ALL);
     EXPECT_STREQ(config.encryption, c.expected);
 }
@@ -456,15 +425,14 @@ struct PlatformCase {
 };
 
 const PlatformCase PLATFORM_CASES[] = {
-    {"Win95", sim::Windows::Win95, false}, {"Win98", sim::Windows::Win98, false},
-    {"WinMe", sim::Windows::WinMe, false}, {"Nt40", sim::Windows::Nt40, true},
+    {"Win95", sim::Windows::Win95, false},    {"Win98", sim::Windows::Win98, false},
+    {"WinMe", sim::Windows::WinMe, false},    {"Nt40", sim::Windows::Nt40, true},
     {"Win2000", sim::Windows::Win2000, true}, {"WinXp", sim::Windows::WinXp, true},
 };
 
 class NumbersStored : public StoreTest, public ::testing::WithParamInterface<PlatformCase> {};
 
-TEST_P(NumbersStored, FollowThePlatformRule)
-{
+TEST_P(NumbersStored, FollowThePlatformRule) {
     const PlatformCase& c = GetParam();
     use_windows(c.windows);
     reset_profile_defaults();
@@ -500,8 +468,7 @@ TEST_P(NumbersStored, FollowThePlatformRule)
 
 INSTANTIATE_TEST_SUITE_P(Store, NumbersStored, ::testing::ValuesIn(PLATFORM_CASES), by_name);
 
-TEST_F(StoreTest, LargeNumbersAsTextAreUnsigned)
-{
+TEST_F(StoreTest, LargeNumbersAsTextAreUnsigned) {
     use_windows(sim::Windows::Win98);
     config.rts_threshold = 0xFFFFFFFF;
     store_parameters(GROUP_ACTIVE_SET);
@@ -529,8 +496,7 @@ const ResourcesCase RESOURCES_CASES[] = {
 
 class AdapterResources : public StoreTest, public ::testing::WithParamInterface<ResourcesCase> {};
 
-TEST_P(AdapterResources, OnlyOnNt4WithoutSoftex)
-{
+TEST_P(AdapterResources, OnlyOnNt4WithoutSoftex) {
     const ResourcesCase& c = GetParam();
     use_windows(c.windows);
     config.current_profile = 1;
@@ -556,8 +522,7 @@ TEST_P(AdapterResources, OnlyOnNt4WithoutSoftex)
 
 INSTANTIATE_TEST_SUITE_P(Store, AdapterResources, ::testing::ValuesIn(RESOURCES_CASES), by_name);
 
-TEST_F(StoreTest, StoreAllRoutesRowsToTheirKeys)
-{
+TEST_F(StoreTest, StoreAllRoutesRowsToTheirKeys) {
     config.current_profile = 3;
     reset_profile_defaults();
     config.ap_mode = 5;
@@ -573,8 +538,7 @@ TEST_F(StoreTest, StoreAllRoutesRowsToTheirKeys)
     EXPECT_FALSE(sim::has_value(profile_key(3), "OwnName"));
 }
 
-TEST_F(StoreTest, ActiveSetGoesToTheRootOnly)
-{
+TEST_F(StoreTest, ActiveSetGoesToTheRootOnly) {
     config.current_profile = 3;
     config.ap_mode = 5;
     store_parameters(GROUP_ACTIVE_SET);
@@ -582,16 +546,14 @@ TEST_F(StoreTest, ActiveSetGoesToTheRootOnly)
     EXPECT_FALSE(sim::key_exists(profile_key(3)));
 }
 
-TEST_F(StoreTest, ProfileGroupStoresNoAdapterRow)
-{
+TEST_F(StoreTest, ProfileGroupStoresNoAdapterRow) {
     config.current_profile = 3;
     store_parameters(GROUP_PROFILE);
     EXPECT_TRUE(sim::has_value(profile_key(3), "APMode"));
     EXPECT_FALSE(sim::has_value(kInstance, "DriverEnable"));
 }
 
-TEST_F(StoreTest, NoProfileChosenWritesNoProfileSubkey)
-{
+TEST_F(StoreTest, NoProfileChosenWritesNoProfileSubkey) {
     config.current_profile = 0;
     store_parameters(GROUP_ALL);
     EXPECT_TRUE(sim::sub_keys(kInstance).empty());
@@ -599,8 +561,7 @@ TEST_F(StoreTest, NoProfileChosenWritesNoProfileSubkey)
     EXPECT_FALSE(sim::has_value(kInstance, "APMode"));
 }
 
-TEST_F(StoreTest, StoreThenLoadGivesBackTheProfile)
-{
+TEST_F(StoreTest, StoreThenLoadGivesBackTheProfile) {
     use_windows(sim::Windows::Win98);  // every number goes through text
     config.current_profile = 4;
     reset_profile_defaults();
@@ -632,8 +593,7 @@ TEST_F(StoreTest, StoreThenLoadGivesBackTheProfile)
     EXPECT_STREQ(config.encryption, stored.encryption);
 }
 
-TEST_F(StoreTest, ResetProfileDefaultsLeavesAdapterFields)
-{
+TEST_F(StoreTest, ResetProfileDefaultsLeavesAdapterFields) {
     std::memset(&config, 0x11, sizeof config);
     for (char* text : {config.encryption, config.desired_ssid, config.own_ssid, config.own_name,
                        config.network_address})
@@ -715,8 +675,7 @@ const ProfilePathCase PROFILE_PATH_CASES[] = {
 // What a path function left in the first size bytes of buffer, the rest of
 // which are guard bytes it must not touch.
 void expect_path_buffer(const std::vector<char>& buffer, unsigned size, int result,
-                        const std::string& path, bool emptied_on_failure)
-{
+                        const std::string& path, bool emptied_on_failure) {
     for (size_t i = size; i < buffer.size(); ++i)
         EXPECT_EQ(buffer[i], '#') << "written at " << i << ", past the buffer";
     if (result) {
@@ -732,8 +691,7 @@ void expect_path_buffer(const std::vector<char>& buffer, unsigned size, int resu
 
 class ProfilePath : public StoreTest, public ::testing::WithParamInterface<ProfilePathCase> {};
 
-TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour)
-{
+TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour) {
     const ProfilePathCase& c = GetParam();
     std::string root = kInstance;
     if (c.root == PP::LONGEST) {
@@ -789,8 +747,7 @@ TEST_P(ProfilePath, NamesTheSubkeyOfProfilesOneToFour)
 
 INSTANTIATE_TEST_SUITE_P(Store, ProfilePath, ::testing::ValuesIn(PROFILE_PATH_CASES), by_name);
 
-TEST_F(StoreTest, ProfilePathsRefuseANullBuffer)
-{
+TEST_F(StoreTest, ProfilePathsRefuseANullBuffer) {
     sim::set_string(profile_key(1), "ConfigName", "One");
     EXPECT_EQ(profile_key_path(1, nullptr, PROFILE_KEY_SIZE), 0);
     EXPECT_EQ(existing_profile_key_path(1, nullptr, PROFILE_KEY_SIZE), 0);
@@ -798,8 +755,7 @@ TEST_F(StoreTest, ProfilePathsRefuseANullBuffer)
 
 // ---- the profile list ----
 
-TEST_F(StoreTest, ProfileListLoads)
-{
+TEST_F(StoreTest, ProfileListLoads) {
     sim::set_dword(kInstance, "ConfigType", 2);
     sim::set_dword(kInstance, "Configured", 1);
     sim::set_string(profile_key(1), "ConfigName", "Office");
@@ -827,8 +783,7 @@ TEST_F(StoreTest, ProfileListLoads)
     EXPECT_STREQ(config.desired_ssid, "mine");  // configured: no network name offered
 }
 
-TEST_F(StoreTest, ProfileNewFlagIsOnlyEverSet)
-{
+TEST_F(StoreTest, ProfileNewFlagIsOnlyEverSet) {
     sim::set_string(profile_key(2), "ConfigName", "Named");
     config.profile_new[1] = 1;  // chosen in the dialog, not yet through the sheet
     load_profile_list();
@@ -844,22 +799,16 @@ struct ConfigTypeCase {
 };
 
 const ConfigTypeCase CONFIG_TYPE_CASES[] = {
-    {"zero", true, 0, 3, 0},
-    {"one", true, 1, 0, 1},
-    {"four", true, 4, 0, 4},
-    {"five", true, 5, 2, 0},
-    {"seven", true, 7, 2, 0},
-    {"all_bits", true, 0xFFFFFFFF, 2, 0},
+    {"zero", true, 0, 3, 0},     {"one", true, 1, 0, 1},   {"four", true, 4, 0, 4},
+    {"five", true, 5, 2, 0},     {"seven", true, 7, 2, 0}, {"all_bits", true, 0xFFFFFFFF, 2, 0},
     {"missing", false, 0, 3, 3},  // unchanged
 };
 
 class StoredConfigType : public StoreTest, public ::testing::WithParamInterface<ConfigTypeCase> {};
 
-TEST_P(StoredConfigType, OutsideProfilesLoadsAsNone)
-{
+TEST_P(StoredConfigType, OutsideProfilesLoadsAsNone) {
     const ConfigTypeCase& c = GetParam();
-    if (c.stored)
-        sim::set_dword(kInstance, "ConfigType", c.value);
+    if (c.stored) sim::set_dword(kInstance, "ConfigType", c.value);
     config.current_profile = c.before;
     load_profile_list();
     EXPECT_EQ(config.current_profile, c.expected);
@@ -867,8 +816,7 @@ TEST_P(StoredConfigType, OutsideProfilesLoadsAsNone)
 
 INSTANTIATE_TEST_SUITE_P(Store, StoredConfigType, ::testing::ValuesIn(CONFIG_TYPE_CASES), by_name);
 
-TEST_F(StoreTest, ConfigTypeOutsideProfilesLoadsNoProfileRows)
-{
+TEST_F(StoreTest, ConfigTypeOutsideProfilesLoadsNoProfileRows) {
     // The installer's path: nothing of a Config07 reaches the active set.
     sim::set_dword(kInstance, "ConfigType", 7);
     sim::set_dword(kInstance, "APMode", 4);
@@ -878,8 +826,7 @@ TEST_F(StoreTest, ConfigTypeOutsideProfilesLoadsNoProfileRows)
     EXPECT_EQ(config.ap_mode, 4u);
 }
 
-TEST_F(StoreTest, ProfileListStores)
-{
+TEST_F(StoreTest, ProfileListStores) {
     sim::set_string(profile_key(2), "ConfigName", "Old");
     sim::set_dword(profile_key(2), "APMode", 3);
     sim::set_string(profile_key(2) + "\\Deeper", "x", "y");
@@ -911,8 +858,7 @@ TEST_F(StoreTest, ProfileListStores)
     }
 }
 
-TEST_F(StoreTest, ProfileListRoundTrip)
-{
+TEST_F(StoreTest, ProfileListRoundTrip) {
     config.current_profile = 4;
     std::snprintf(config.profile_names[0], CONFIG_TEXT_SIZE, "One");
     std::snprintf(config.profile_names[3], CONFIG_TEXT_SIZE, "Four");
@@ -930,8 +876,7 @@ TEST_F(StoreTest, ProfileListRoundTrip)
 
 // ---- identity and bookkeeping ----
 
-TEST_F(StoreTest, DriverIdentityIsClearedBeforeReading)
-{
+TEST_F(StoreTest, DriverIdentityIsClearedBeforeReading) {
     sim::set_dword(kInstance, "DriverVariant", 1);
     sim::set_string(kInstance, "DriverMajor", "6");
     sim::set_dword(kInstance, "DriverMinor", 41);
@@ -971,8 +916,7 @@ const ComputerNameCase COMPUTER_NAME_CASES[] = {
 
 class ComputerName : public StoreTest, public ::testing::WithParamInterface<ComputerNameCase> {};
 
-TEST_P(ComputerName, IsBoundedTo32)
-{
+TEST_P(ComputerName, IsBoundedTo32) {
     const ComputerNameCase& c = GetParam();
     std::snprintf(config.own_name, CONFIG_TEXT_SIZE, "stale");
     sim::set_computer_name(c.computer_name);
@@ -982,8 +926,7 @@ TEST_P(ComputerName, IsBoundedTo32)
 
 INSTANTIATE_TEST_SUITE_P(Store, ComputerName, ::testing::ValuesIn(COMPUTER_NAME_CASES), by_name);
 
-TEST_F(StoreTest, NotConfiguredFollowsTheConfiguredValue)
-{
+TEST_F(StoreTest, NotConfiguredFollowsTheConfiguredValue) {
     EXPECT_EQ(config.not_configured, 1);  // as at program start
     EXPECT_EQ(check_not_configured(), 1);
     sim::set_string(kInstance, "Configured", "0");  // present is enough
@@ -1008,11 +951,9 @@ const NetworkNameCase NETWORK_NAME_CASES[] = {
 
 class NeverConfigured : public StoreTest, public ::testing::WithParamInterface<NetworkNameCase> {};
 
-TEST_P(NeverConfigured, AdapterIsOfferedTheDefaultNetworkName)
-{
+TEST_P(NeverConfigured, AdapterIsOfferedTheDefaultNetworkName) {
     const NetworkNameCase& c = GetParam();
-    if (c.stored)
-        sim::set_dword(kInstance, "Configured", 0);
+    if (c.stored) sim::set_dword(kInstance, "Configured", 0);
     std::snprintf(config.desired_ssid, CONFIG_TEXT_SIZE, "mine");
     load_profile_list();
     EXPECT_STREQ(config.desired_ssid, c.expected);
@@ -1020,8 +961,7 @@ TEST_P(NeverConfigured, AdapterIsOfferedTheDefaultNetworkName)
 
 INSTANTIATE_TEST_SUITE_P(Store, NeverConfigured, ::testing::ValuesIn(NETWORK_NAME_CASES), by_name);
 
-TEST_F(StoreTest, ResetIsProgramStart)
-{
+TEST_F(StoreTest, ResetIsProgramStart) {
     std::memset(&config, 0x33, sizeof config);
     store_reset();
     const ActiveConfiguration zero{};
@@ -1054,8 +994,7 @@ const PositionCase POSITION_CASES[] = {
 
 class SheetWindowPosition : public ::testing::TestWithParam<PositionCase> {};
 
-TEST_P(SheetWindowPosition, KeepsOrCentres)
-{
+TEST_P(SheetWindowPosition, KeepsOrCentres) {
     const PositionCase& c = GetParam();
     WindowPosition p = sheet_window_position(c.x, c.y, c.width, c.height, c.right, c.bottom);
     EXPECT_EQ(p.x, c.expected_x);
@@ -1065,8 +1004,7 @@ TEST_P(SheetWindowPosition, KeepsOrCentres)
 
 INSTANTIATE_TEST_SUITE_P(Store, SheetWindowPosition, ::testing::ValuesIn(POSITION_CASES), by_name);
 
-TEST_F(StoreTest, SheetPlacementReadsAndRemembers)
-{
+TEST_F(StoreTest, SheetPlacementReadsAndRemembers) {
     sim::set_dword(kInstance, "X_POS", 40);
     sim::set_dword(kInstance, "Y_POS", 30);
     config.window_x = 900;
@@ -1094,8 +1032,7 @@ TEST_F(StoreTest, SheetPlacementReadsAndRemembers)
     EXPECT_EQ(p.y, 30);
 }
 
-TEST_F(StoreTest, DialogPositionIsSaved)
-{
+TEST_F(StoreTest, DialogPositionIsSaved) {
     save_dialog_position(123, -4);
     EXPECT_EQ(config.window_x, 123);
     EXPECT_EQ(config.window_y, -4);
@@ -1109,15 +1046,14 @@ TEST_F(StoreTest, DialogPositionIsSaved)
 
 // ---- network types ----
 
-TEST(NetworkTypes, CodesStringIdsAndTexts)
-{
+TEST(NetworkTypes, CodesStringIdsAndTexts) {
     const struct {
         uint32_t code;
         uint16_t id;
         const char* text;
     } expected[] = {
-        {0, 1449, "Access Point"},        {1, 1450, "Residential Gateway"},
-        {2, 1451, "Peer-to-Peer Group"},  {3, 1452, "Act as BaseStation"},
+        {0, 1449, "Access Point"},           {1, 1450, "Residential Gateway"},
+        {2, 1451, "Peer-to-Peer Group"},     {3, 1452, "Act as BaseStation"},
         {4, 1453, "Internet Access Server"}, {5, 1454, "Office Router Client"},
         {6, 1455, "Ad-Hoc Demo mode"},
     };

@@ -67,30 +67,49 @@ std::vector<DispatchCase> dispatch_cases() {
         {"E_bad_length_checked_before_adapter", {}, {"E", "short"}, 4, "", {}},
         {"E_no_adapter", {}, {"E", TEXT_A}, 2, "", {}},
         {"E_wrong_release", wrong_release, {"E", TEXT_A, "0"}, 5, "", {}},
-        {"E_current_profile_goes_to_both", xp_adapter_with_profiles, {"E", TEXT_A, "2"}, 0, "",
+        {"E_current_profile_goes_to_both",
+         xp_adapter_with_profiles,
+         {"E", TEXT_A, "2"},
+         0,
+         "",
          [&] {
              EXPECT_EQ(encryption_of(xp_key() + "\\Config02"), TEXT_A);
              EXPECT_EQ(encryption_of(xp_key()), TEXT_A);
          }},
-        {"E_other_profile_only_its_key", xp_adapter_with_profiles, {"E", TEXT_B, "1"}, 0, "",
+        {"E_other_profile_only_its_key",
+         xp_adapter_with_profiles,
+         {"E", TEXT_B, "1"},
+         0,
+         "",
          [&] {
              EXPECT_EQ(encryption_of(xp_key() + "\\Config01"), TEXT_B);
              EXPECT_EQ(encryption_of(xp_key()), "<missing>");
          }},
-        {"E_default_profile_is_1", xp_adapter_with_profiles, {"E", TEXT_B}, 0, "",
+        {"E_default_profile_is_1",
+         xp_adapter_with_profiles,
+         {"E", TEXT_B},
+         0,
+         "",
          [&] {
              EXPECT_EQ(encryption_of(xp_key() + "\\Config01"), TEXT_B);
              EXPECT_EQ(encryption_of(xp_key()), "<missing>");
          }},
-        {"E_profile_0_only_active_set", xp_adapter_with_profiles, {"E", TEXT_A, "0"}, 0, "",
+        {"E_profile_0_only_active_set",
+         xp_adapter_with_profiles,
+         {"E", TEXT_A, "0"},
+         0,
+         "",
          [&] {
              EXPECT_EQ(encryption_of(xp_key()), TEXT_A);
              EXPECT_EQ(encryption_of(xp_key() + "\\Config02"), "<missing>");
          }},
         {"E_profile_without_name_fails", xp_adapter_with_profiles, {"E", TEXT_A, "3"}, 3, "", {}},
         {"E_missing_profile_fails", xp_adapter_with_profiles, {"E", TEXT_A, "4"}, 3, "", {}},
-        {"E_any_characters_accepted", xp_adapter_with_profiles,
-         {"E", std::string(100, '~') + "\x01\xFF", "0"}, 0, "",
+        {"E_any_characters_accepted",
+         xp_adapter_with_profiles,
+         {"E", std::string(100, '~') + "\x01\xFF", "0"},
+         0,
+         "",
          [&] { EXPECT_EQ(encryption_of(xp_key()), std::string(100, '~') + "\x01\xFF"); }},
 
         // 'H'
@@ -104,42 +123,110 @@ std::vector<DispatchCase> dispatch_cases() {
         {"H_wrong_release_prints_first", wrong_release, {"H", "2"}, 5, "officenet", {}},
 
         // '#'
-        {"count_none", {}, {"#"}, 301, "",
+        {"count_none",
+         {},
+         {"#"},
+         301,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"ONE INSTALLED"}); }},
-        {"count_one", xp_adapter, {"#"}, 301, "",
+        {"count_one",
+         xp_adapter,
+         {"#"},
+         301,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"ONE INSTALLED"}); }},
-        {"count_two", [] { xp_adapter(); winxp_pc_card(ID2, 8); }, {"#"}, 300, "",
+        {"count_two",
+         [] {
+             xp_adapter();
+             winxp_pc_card(ID2, 8);
+         },
+         {"#"},
+         300,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"MORE INSTALLED"}); }},
-        {"count_with_argument", xp_adapter, {"#", "1"}, 4, "",
+        {"count_with_argument",
+         xp_adapter,
+         {"#", "1"},
+         4,
+         "",
          [] { EXPECT_TRUE(sim::atoms().empty()); }},
 
         // '@'
         {"client_manager_present",
          [] { sim::set_string("Software\\Orvix\\Calyx Client Manager", "version", "2.1"); },
-         {"@"}, 101, "",
+         {"@"},
+         101,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"CQI INSTALLED 1"}); }},
         {"client_manager_key_without_version",
-         [] { sim::create_key("Software\\Orvix\\Calyx Client Manager"); }, {"@"}, 100, "",
+         [] { sim::create_key("Software\\Orvix\\Calyx Client Manager"); },
+         {"@"},
+         100,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"CQI INSTALLED 0"}); }},
-        {"client_manager_absent", {}, {"@"}, 100, "",
+        {"client_manager_absent",
+         {},
+         {"@"},
+         100,
+         "",
          [] { EXPECT_EQ(sim::atoms(), std::vector<std::string>{"CQI INSTALLED 0"}); }},
 
         // 'R'
-        {"R_2_enabled", [] { xp_adapter(); sim::set_dword(xp_key(), "DriverEnable", 1); },
-         {"R", "2"}, 201, "", {}},
-        {"R_2_disabled", [] { xp_adapter(); sim::set_dword(xp_key(), "DriverEnable", 0); },
-         {"R", "2"}, 200, "", {}},
-        {"R_2_disabled_as_text", [] { xp_adapter(); sim::set_string(xp_key(), "DriverEnable", "0"); },
-         {"R", "2"}, 200, "", {}},
+        {"R_2_enabled",
+         [] {
+             xp_adapter();
+             sim::set_dword(xp_key(), "DriverEnable", 1);
+         },
+         {"R", "2"},
+         201,
+         "",
+         {}},
+        {"R_2_disabled",
+         [] {
+             xp_adapter();
+             sim::set_dword(xp_key(), "DriverEnable", 0);
+         },
+         {"R", "2"},
+         200,
+         "",
+         {}},
+        {"R_2_disabled_as_text",
+         [] {
+             xp_adapter();
+             sim::set_string(xp_key(), "DriverEnable", "0");
+         },
+         {"R", "2"},
+         200,
+         "",
+         {}},
         {"R_2_missing_reads_enabled", xp_adapter, {"R", "2"}, 201, "", {}},
         {"R_2_out_of_range_reads_enabled",
-         [] { xp_adapter(); sim::set_dword(xp_key(), "DriverEnable", 100); }, {"R", "2"}, 201, "",
+         [] {
+             xp_adapter();
+             sim::set_dword(xp_key(), "DriverEnable", 100);
+         },
+         {"R", "2"},
+         201,
+         "",
          {}},
         {"R_2_negative_reads_enabled",
-         [] { xp_adapter(); sim::set_dword(xp_key(), "DriverEnable", 0xFFFFFFFF); }, {"R", "2"},
-         201, "", {}},
-        {"R_2x_taken_as_2", [] { xp_adapter(); sim::set_dword(xp_key(), "DriverEnable", 0); },
-         {"R", "2x"}, 200, "", {}},
+         [] {
+             xp_adapter();
+             sim::set_dword(xp_key(), "DriverEnable", 0xFFFFFFFF);
+         },
+         {"R", "2"},
+         201,
+         "",
+         {}},
+        {"R_2x_taken_as_2",
+         [] {
+             xp_adapter();
+             sim::set_dword(xp_key(), "DriverEnable", 0);
+         },
+         {"R", "2x"},
+         200,
+         "",
+         {}},
         {"R_3", xp_adapter, {"R", "3"}, 4, "", {}},
         {"R_empty", xp_adapter, {"R", ""}, 4, "", {}},
         {"R_no_argument", xp_adapter, {"R"}, 4, "", {}},
@@ -235,10 +322,10 @@ TEST_F(ToolDispatchTest, VeryLongAndManyArgumentsAreRefused) {
 class RemoveOldFiles : public SimTest {
 protected:
     const std::string dir = "C:\\WINNT\\system32";
-    const std::vector<std::string> gen41 = {"drivers\\orvix41.sys", "orvix41.dll", "orvix.cpl",
-                                            "orvix.hlp", "orvix.cnt", "orvix.gid"};
-    const std::vector<std::string> gen52 = {"drivers\\rlorx52.sys", "Rcpanel52.cpl",
-                                            "rcpanel.cnt", "rcpanel.gid", "rcpanel.hlp"};
+    const std::vector<std::string> gen41 = {
+        "drivers\\orvix41.sys", "orvix41.dll", "orvix.cpl", "orvix.hlp", "orvix.cnt", "orvix.gid"};
+    const std::vector<std::string> gen52 = {"drivers\\rlorx52.sys", "Rcpanel52.cpl", "rcpanel.cnt",
+                                            "rcpanel.gid", "rcpanel.hlp"};
     void SetUp() override {
         SimTest::SetUp();
         sim::set_system_directory(dir);
@@ -285,7 +372,8 @@ TEST_F(RemoveOldFiles, Generation52RefusedWithAdapter) {
 TEST_F(RemoveOldFiles, OtherCharacterRemovesNothing) {
     EXPECT_EQ(run_tool({"D", "9"}).exit_code, 0);
     EXPECT_EQ(run_tool({"D", ""}).exit_code, 0);
-    EXPECT_EQ(run_tool({"D", "10"}).exit_code, 0);  // only the first character counts: generation 52
+    EXPECT_EQ(run_tool({"D", "10"}).exit_code,
+              0);  // only the first character counts: generation 52
     EXPECT_EQ(remaining(gen41), 6);
     EXPECT_EQ(remaining(gen52), 0);
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "encryption.h"
 #include "card_fixture.h"
+#include "encryption.h"
 #include "sim_device.h"
 #include "simcard.h"
 #include "tool_runner.h"
@@ -71,19 +71,18 @@ protected:
         EXPECT_EQ(sim::open_device_handles(), 0);
     }
 
-
     // The card as a device whose puts note what the registry held just then.
     void serve_card(const std::string& name) {
         sim::DeviceHandler inner = simcard_handler(card());
-        sim::add_named_device(name, [this, inner](uint32_t code, const void* in, uint32_t in_size,
-                                                  void* out, uint32_t out_size,
-                                                  uint32_t* returned) {
-            const auto* f = static_cast<const RequestFrame*>(out);
-            if (f->command == CHANNEL_COMMAND_PUT_RECORD)
-                at_put_.push_back({f->type, sim::get_string(key_, "Encryption"),
-                                   sim::get_dword(key_, "DriverEnable")});
-            return inner(code, in, in_size, out, out_size, returned);
-        });
+        sim::add_named_device(
+            name, [this, inner](uint32_t code, const void* in, uint32_t in_size, void* out,
+                                uint32_t out_size, uint32_t* returned) {
+                const auto* f = static_cast<const RequestFrame*>(out);
+                if (f->command == CHANNEL_COMMAND_PUT_RECORD)
+                    at_put_.push_back({f->type, sim::get_string(key_, "Encryption"),
+                                       sim::get_dword(key_, "DriverEnable")});
+                return inner(code, in, in_size, out, out_size, returned);
+            });
     }
 
     // Windows XP, an installed adapter whose NetCfgInstanceId names the card,
@@ -178,9 +177,7 @@ const Setup wrong_identity = [](const std::string&, SimCard* c) {
 const Setup no_driver = [](const std::string&, SimCard*) {
     sim::remove_device(std::string("\\Device\\") + GUID);
 };
-const Setup refused_range = [](const std::string&, SimCard* c) {
-    simcard_set_range(c, 47, 1, 99);
-};
+const Setup refused_range = [](const std::string&, SimCard* c) { simcard_set_range(c, 47, 1, 99); };
 const Setup always_busy = [](const std::string&, SimCard* c) { c->faults.busy_connects = 10; };
 const Setup identity_unread = [](const std::string&, SimCard* c) {
     c->faults.no_answer_active = 1;
@@ -202,9 +199,7 @@ const Setup short_mac = [](const std::string&, SimCard* c) {
     const uint16_t words[] = {0x3412, 0x7856};
     simcard_set_record(c, 0xFC01, 3, words);
 };
-const Setup mac_missing = [](const std::string&, SimCard* c) {
-    simcard_remove_record(c, 0xFC01);
-};
+const Setup mac_missing = [](const std::string&, SimCard* c) { simcard_remove_record(c, 0xFC01); };
 const Setup mac_unread = [](const std::string&, SimCard* c) {
     c->faults.no_answer_active = 1;
     c->faults.no_answer_record = 0xFC01;
@@ -220,54 +215,105 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // 'e': the registry first, then the card.
         C{"e_applies", {}, {"e", TEXT, "0"}, 0, "", C::ENCRYPTION_PUT, C::TEXT_STORED},
-        C{"e_wrong_identity", wrong_identity, {"e", TEXT, "0"}, 5, "", C::NOTHING_PUT,
+        C{"e_wrong_identity",
+          wrong_identity,
+          {"e", TEXT, "0"},
+          5,
+          "",
+          C::NOTHING_PUT,
           C::TEXT_STORED},
-        C{"e_identity_unread", identity_unread, {"e", TEXT, "0"}, 5, "", C::NOTHING_PUT,
+        C{"e_identity_unread",
+          identity_unread,
+          {"e", TEXT, "0"},
+          5,
+          "",
+          C::NOTHING_PUT,
           C::TEXT_STORED},
         C{"e_no_driver", no_driver, {"e", TEXT, "0"}, 6, "", C::NO_EXCHANGE, C::TEXT_STORED},
-        C{"e_range_refused", refused_range, {"e", TEXT, "0"}, 6, "", C::NOTHING_PUT,
+        C{"e_range_refused",
+          refused_range,
+          {"e", TEXT, "0"},
+          6,
+          "",
+          C::NOTHING_PUT,
           C::TEXT_STORED},
         C{"e_busy", always_busy, {"e", TEXT, "0"}, 6, "", C::NOTHING_PUT, C::TEXT_STORED},
         C{"e_store_fails", {}, {"e", TEXT, "3"}, 3, "", C::NO_EXCHANGE, C::UNCHANGED},
-        C{"e_registry_read_only", registry_read_only, {"e", TEXT, "0"}, 3, "", C::NO_EXCHANGE,
+        C{"e_registry_read_only",
+          registry_read_only,
+          {"e", TEXT, "0"},
+          3,
+          "",
+          C::NO_EXCHANGE,
           C::UNCHANGED},
-        C{"e_registry_release", registry_release_40, {"e", TEXT}, 5, "", C::NO_EXCHANGE,
+        C{"e_registry_release",
+          registry_release_40,
+          {"e", TEXT},
+          5,
+          "",
+          C::NO_EXCHANGE,
           C::UNCHANGED},
         C{"e_no_adapter", no_adapter, {"e", TEXT}, 2, "", C::NO_EXCHANGE, C::UNCHANGED},
         // 'W': the card first, then the registry.
         C{"W_applies", {}, {"W", "abcde", "0"}, 0, "", C::ENCRYPTION_PUT, C::KEY_STORED},
-        C{"W_wrong_identity", wrong_identity, {"W", "abcde"}, 5, "", C::NOTHING_PUT,
-          C::UNCHANGED},
+        C{"W_wrong_identity", wrong_identity, {"W", "abcde"}, 5, "", C::NOTHING_PUT, C::UNCHANGED},
         C{"W_no_driver", no_driver, {"W", "abcde"}, 6, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"W_range_refused", refused_range, {"W", "abcde"}, 6, "", C::NOTHING_PUT, C::UNCHANGED},
-        C{"W_profile_without_name", {}, {"W", "abcde", "3"}, 3, "", C::ENCRYPTION_PUT,
+        C{"W_profile_without_name",
+          {},
+          {"W", "abcde", "3"},
+          3,
+          "",
+          C::ENCRYPTION_PUT,
           C::UNCHANGED},
-        C{"W_stored_text_missing", {}, {"W", "abcde", "4"}, 3, "",
-          C::ENCRYPTION_PUT, C::UNCHANGED},
-        C{"W_registry_read_only", registry_read_only, {"W", "abcde", "0"}, 3, "",
-          C::ENCRYPTION_PUT, C::UNCHANGED},
+        C{"W_stored_text_missing", {}, {"W", "abcde", "4"}, 3, "", C::ENCRYPTION_PUT, C::UNCHANGED},
+        C{"W_registry_read_only",
+          registry_read_only,
+          {"W", "abcde", "0"},
+          3,
+          "",
+          C::ENCRYPTION_PUT,
+          C::UNCHANGED},
         C{"W_four_characters", {}, {"W", "abcd"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"W_six_characters", {}, {"W", "abcdef"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"W_tab", {}, {"W", "ab\tde"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"W_delete_character", {}, {"W", "abcd\x7F"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
-        C{"W_unit_separator", {}, {"W", "\x1F" "bcde"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
-        C{"W_eight_bit_character", {}, {"W", "abcd\xE9"}, 4, "", C::NO_EXCHANGE,
-          C::UNCHANGED},
+        C{"W_unit_separator", {}, {"W", "\037bcde"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
+        C{"W_eight_bit_character", {}, {"W", "abcd\xE9"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"W_empty", {}, {"W", ""}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
-        C{"W_no_adapter_before_bad_key", no_adapter, {"W", "ab"}, 2, "", C::NO_EXCHANGE,
+        C{"W_no_adapter_before_bad_key",
+          no_adapter,
+          {"W", "ab"},
+          2,
+          "",
+          C::NO_EXCHANGE,
           C::UNCHANGED},
         // 'M'
         C{"M_reads_the_mac", {}, {"M"}, 0, "02005C4C7B11", C::NOTHING_PUT, C::UNCHANGED},
-        C{"M_longer_mac_record", mac_record, {"M"}, 0, "123456789ABC", C::NOTHING_PUT,
+        C{"M_longer_mac_record",
+          mac_record,
+          {"M"},
+          0,
+          "123456789ABC",
+          C::NOTHING_PUT,
           C::UNCHANGED},
-        C{"M_short_mac_record", short_mac, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT,
-          C::UNCHANGED},
+        C{"M_short_mac_record", short_mac, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT, C::UNCHANGED},
         C{"M_mac_missing", mac_missing, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT, C::UNCHANGED},
         C{"M_mac_unread", mac_unread, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT, C::UNCHANGED},
-        C{"M_wrong_identity", wrong_identity, {"M"}, 5, MAC_PLACEHOLDER, C::NOTHING_PUT,
+        C{"M_wrong_identity",
+          wrong_identity,
+          {"M"},
+          5,
+          MAC_PLACEHOLDER,
+          C::NOTHING_PUT,
           C::UNCHANGED},
         C{"M_no_driver", no_driver, {"M"}, 6, MAC_PLACEHOLDER, C::NO_EXCHANGE, C::UNCHANGED},
-        C{"M_range_refused", refused_range, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT,
+        C{"M_range_refused",
+          refused_range,
+          {"M"},
+          6,
+          MAC_PLACEHOLDER,
+          C::NOTHING_PUT,
           C::UNCHANGED},
         C{"M_busy", always_busy, {"M"}, 6, MAC_PLACEHOLDER, C::NOTHING_PUT, C::UNCHANGED},
         C{"M_no_adapter", no_adapter, {"M"}, 6, MAC_PLACEHOLDER, C::NO_EXCHANGE, C::UNCHANGED},
@@ -280,15 +326,29 @@ INSTANTIATE_TEST_SUITE_P(
         C{"R0_wrong_identity", wrong_identity, {"R", "0"}, 0, "", C::NOTHING_PUT, C::ENABLE_0},
         C{"R1_no_driver", no_driver, {"R", "1"}, 0, "", C::NO_EXCHANGE, C::ENABLE_1},
         C{"R1_range_refused", refused_range, {"R", "1"}, 0, "", C::NOTHING_PUT, C::ENABLE_1},
-        C{"R1_registry_read_only", registry_read_only, {"R", "1"}, 3, "", C::ENABLE_PUT,
+        C{"R1_registry_read_only",
+          registry_read_only,
+          {"R", "1"},
+          3,
+          "",
+          C::ENABLE_PUT,
           C::UNCHANGED},
         C{"R0_registry_read_only_no_driver",
           [](const std::string& key, SimCard* c) {
               registry_read_only(key, c);
               no_driver(key, c);
           },
-          {"R", "0"}, 3, "", C::NO_EXCHANGE, C::UNCHANGED},
-        C{"R_registry_release", registry_release_40, {"R", "1"}, 5, "", C::NO_EXCHANGE,
+          {"R", "0"},
+          3,
+          "",
+          C::NO_EXCHANGE,
+          C::UNCHANGED},
+        C{"R_registry_release",
+          registry_release_40,
+          {"R", "1"},
+          5,
+          "",
+          C::NO_EXCHANGE,
           C::UNCHANGED},
         C{"R_three", {}, {"R", "3"}, 4, "", C::NO_EXCHANGE, C::UNCHANGED},
         C{"R2_asks_no_driver", {}, {"R", "2"}, 201, "", C::NO_EXCHANGE, C::UNCHANGED}),
@@ -412,23 +472,24 @@ TEST_P(FirstKeyBadStoredRecord, Ends3AfterTheCardGotTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tool, FirstKeyBadStoredRecord,
-    ::testing::Values(
-        BadStoredCase{"empty",
-                      [](const std::string& key) { sim::set_string(key, "Encryption", ""); }},
-        BadStoredCase{"101_characters",
-                      [](const std::string& key) {
-                          sim::set_string(key, "Encryption", OLD_TEXT.substr(0, 101));
-                      }},
-        BadStoredCase{"103_characters",
-                      [](const std::string& key) {
-                          sim::set_string(key, "Encryption", OLD_TEXT + "A");
-                      }},
-        BadStoredCase{"wrong_magic",
-                      [](const std::string& key) {
-                          EncryptionRecord r = old_record();
-                          r.magic = 0x48576878;
-                          sim::set_string(key, "Encryption", encode(r));
-                      }}),
+    ::testing::Values(BadStoredCase{"empty",
+                                    [](const std::string& key) {
+                                        sim::set_string(key, "Encryption", "");
+                                    }},
+                      BadStoredCase{"101_characters",
+                                    [](const std::string& key) {
+                                        sim::set_string(key, "Encryption", OLD_TEXT.substr(0, 101));
+                                    }},
+                      BadStoredCase{"103_characters",
+                                    [](const std::string& key) {
+                                        sim::set_string(key, "Encryption", OLD_TEXT + "A");
+                                    }},
+                      BadStoredCase{"wrong_magic",
+                                    [](const std::string& key) {
+                                        EncryptionRecord r = old_record();
+                                        r.magic = 0x48576878;
+                                        sim::set_string(key, "Encryption", encode(r));
+                                    }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- wrong identity
@@ -491,17 +552,16 @@ void xp_or_2000_card(sim::Windows which, SimCard* card) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tool, MacAddress,
-    ::testing::Values(
-        MacCase{"win95", sim::Windows::Win95,
-                [](SimCard* c) { simcard_add_named_device("RUORX41.VXD", c); }},
-        MacCase{"win98_generation_51", sim::Windows::Win98,
-                [](SimCard* c) { simcard_add_named_device("RUORX51.VXD", c); }},
-        MacCase{"nt4_instance_3", sim::Windows::Nt40,
-                [](SimCard* c) { simcard_add_device("\\Device\\RLORX523", c); }},
-        MacCase{"win2000", sim::Windows::Win2000,
-                [](SimCard* c) { xp_or_2000_card(sim::Windows::Win2000, c); }},
-        MacCase{"winxp", sim::Windows::WinXp,
-                [](SimCard* c) { xp_or_2000_card(sim::Windows::WinXp, c); }}),
+    ::testing::Values(MacCase{"win95", sim::Windows::Win95,
+                              [](SimCard* c) { simcard_add_named_device("RUORX41.VXD", c); }},
+                      MacCase{"win98_generation_51", sim::Windows::Win98,
+                              [](SimCard* c) { simcard_add_named_device("RUORX51.VXD", c); }},
+                      MacCase{"nt4_instance_3", sim::Windows::Nt40,
+                              [](SimCard* c) { simcard_add_device("\\Device\\RLORX523", c); }},
+                      MacCase{"win2000", sim::Windows::Win2000,
+                              [](SimCard* c) { xp_or_2000_card(sim::Windows::Win2000, c); }},
+                      MacCase{"winxp", sim::Windows::WinXp,
+                              [](SimCard* c) { xp_or_2000_card(sim::Windows::WinXp, c); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolDriverTest, MacOnNt4LeavesNoDosNameBehind) {
@@ -522,7 +582,9 @@ struct KeysCase {
     std::string materials[4];  // 14 bytes each
 };
 
-std::string padded(const std::string& bytes) { return bytes + std::string(14 - bytes.size(), '\0'); }
+std::string padded(const std::string& bytes) {
+    return bytes + std::string(14 - bytes.size(), '\0');
+}
 
 class SetKeys : public ToolDriverTest, public ::testing::WithParamInterface<KeysCase> {};
 
@@ -553,33 +615,32 @@ const std::string BYTES_00_0C("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\
 
 INSTANTIATE_TEST_SUITE_P(
     Tool, SetKeys,
-    ::testing::Values(
-        KeysCase{"placeholder_empty_text_hex",
-                 {"1", "-", "", "abcde", "0X000102030405060708090A0B0C"},
-                 0,
-                 {0, 0, 5, 13},
-                 {"", "", "abcde", BYTES_00_0C}},
-        KeysCase{"short_hex_and_long_text",
-                 {"2", "0x0a1B2c3D4e", "ABCDEFGHIJKLM", "x", ""},
-                 1,
-                 {5, 13, 0, 0},
-                 {"\x0A\x1B\x2C\x3D\x4E", "ABCDEFGHIJKLM", "", ""}},
-        KeysCase{"four_text_keys",
-                 {"4", "abcde", "fghij", "klmno", "pqrst"},
-                 3,
-                 {5, 5, 5, 5},
-                 {"abcde", "fghij", "klmno", "pqrst"}},
-        KeysCase{"hex_all_ones",
-                 {"3", "0xFFFFFFFFFF", "0Xffffffffffffffffffffffffff", "-", "0"},
-                 2,
-                 {5, 13, 0, 0},
-                 {std::string(5, '\xFF'), std::string(13, '\xFF'), "", ""}},
-        // A 12- or 28-character text that is a hex form is taken as one.
-        KeysCase{"text_that_looks_like_13",
-                 {"1", "0x00000000000000000000000000", "0x3132333435", " ", "\t"},
-                 0,
-                 {13, 5, 0, 0},
-                 {std::string(13, '\0'), "12345", "", ""}}),
+    ::testing::Values(KeysCase{"placeholder_empty_text_hex",
+                               {"1", "-", "", "abcde", "0X000102030405060708090A0B0C"},
+                               0,
+                               {0, 0, 5, 13},
+                               {"", "", "abcde", BYTES_00_0C}},
+                      KeysCase{"short_hex_and_long_text",
+                               {"2", "0x0a1B2c3D4e", "ABCDEFGHIJKLM", "x", ""},
+                               1,
+                               {5, 13, 0, 0},
+                               {"\x0A\x1B\x2C\x3D\x4E", "ABCDEFGHIJKLM", "", ""}},
+                      KeysCase{"four_text_keys",
+                               {"4", "abcde", "fghij", "klmno", "pqrst"},
+                               3,
+                               {5, 5, 5, 5},
+                               {"abcde", "fghij", "klmno", "pqrst"}},
+                      KeysCase{"hex_all_ones",
+                               {"3", "0xFFFFFFFFFF", "0Xffffffffffffffffffffffffff", "-", "0"},
+                               2,
+                               {5, 13, 0, 0},
+                               {std::string(5, '\xFF'), std::string(13, '\xFF'), "", ""}},
+                      // A 12- or 28-character text that is a hex form is taken as one.
+                      KeysCase{"text_that_looks_like_13",
+                               {"1", "0x00000000000000000000000000", "0x3132333435", " ", "\t"},
+                               0,
+                               {13, 5, 0, 0},
+                               {std::string(13, '\0'), "12345", "", ""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolDriverTest, SetKeysRefusesBadArguments) {
@@ -590,13 +651,21 @@ TEST_F(ToolDriverTest, SetKeysRefusesBadArguments) {
         std::string argument;
     };
     const Case cases[] = {
-        {0, "0"}, {0, "5"}, {0, ""}, {0, "12"}, {0, "a"}, {0, "1 "},
-        {1, "abcdefghij"},                      // 10 characters
-        {1, "ab"}, {2, "abcd"}, {3, "abcdef"}, {4, "abcdefghijklmn"},
-        {1, "abcdefghijkl"},                    // 12 without 0x
-        {2, "0x12345678zz"},                    // 12 with a non-hex digit
+        {0, "0"},
+        {0, "5"},
+        {0, ""},
+        {0, "12"},
+        {0, "a"},
+        {0, "1 "},
+        {1, "abcdefghij"},  // 10 characters
+        {1, "ab"},
+        {2, "abcd"},
+        {3, "abcdef"},
+        {4, "abcdefghijklmn"},
+        {1, "abcdefghijkl"},  // 12 without 0x
+        {2, "0x12345678zz"},  // 12 with a non-hex digit
         {3, "1x0102030405"},
-        {4, "0x0102030405060708090a0b0c0g"},    // 28 with a non-hex digit
+        {4, "0x0102030405060708090a0b0c0g"},  // 28 with a non-hex digit
         {4, "0y0102030405060708090a0b0c0d"},
         {4, std::string(29, 'a')},
     };
@@ -604,8 +673,8 @@ TEST_F(ToolDriverTest, SetKeysRefusesBadArguments) {
     for (const Case& c : cases) {
         std::vector<std::string> arguments = good;
         arguments[c.position] = c.argument;
-        ToolResult r = run_tool({"K", arguments[0], arguments[1], arguments[2], arguments[3],
-                                 arguments[4]});
+        ToolResult r =
+            run_tool({"K", arguments[0], arguments[1], arguments[2], arguments[3], arguments[4]});
         EXPECT_EQ(r.exit_code, 4) << c.position << " [" << c.argument << "]";
     }
     EXPECT_EQ(sim::dump(), before);
@@ -614,9 +683,7 @@ TEST_F(ToolDriverTest, SetKeysRefusesBadArguments) {
     EXPECT_EQ(run_tool({"K", "1", "a", "b", "c", "d", "e"}).exit_code, 4);
 }
 
-std::string xp_instance() {
-    return std::string(NT_CLASS) + "\\" + NET_GUID + "\\0007";
-}
+std::string xp_instance() { return std::string(NT_CLASS) + "\\" + NET_GUID + "\\0007"; }
 
 void xp_with_profile_1(uint32_t current) {
     winxp_pc_card();
@@ -632,8 +699,7 @@ struct KeysStoreCase {
     std::string stored_at;  // key holding the new "Encryption"; "" none
 };
 
-class SetKeysStore : public ToolDriverTest,
-                     public ::testing::WithParamInterface<KeysStoreCase> {};
+class SetKeysStore : public ToolDriverTest, public ::testing::WithParamInterface<KeysStoreCase> {};
 
 TEST_P(SetKeysStore, GoesToProfile1OrWaitsForTheInstallation) {
     const KeysStoreCase& c = GetParam();
@@ -641,8 +707,8 @@ TEST_P(SetKeysStore, GoesToProfile1OrWaitsForTheInstallation) {
     c.setup();
     EXPECT_EQ(run_tool({"K", c.transmit_key, "abcde", "-", "-", "-"}).exit_code, c.exit_code);
     if (c.stored_at.empty()) {
-        for (const std::string& key : {std::string(ORVIX_DRIVER), xp_instance(),
-                                       xp_instance() + "\\Config01"})
+        for (const std::string& key :
+             {std::string(ORVIX_DRIVER), xp_instance(), xp_instance() + "\\Config01"})
             EXPECT_FALSE(sim::has_value(key, "Encryption")) << key;
         return;
     }
@@ -658,10 +724,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeysStoreCase{"no_adapter_tx1", [] {}, "1", 0, ORVIX_DRIVER},
         KeysStoreCase{"no_adapter_tx2", [] {}, "2", 0, ORVIX_DRIVER},
-        KeysStoreCase{"no_adapter_read_only", [] { sim::deny_access(ORVIX_DRIVER, PLAT_KEY_SET_VALUE); },
-                      "2", 3, ""},
-        KeysStoreCase{"profile_1_current_tx1", [] { xp_with_profile_1(1); }, "1", 0,
-                      xp_instance()},
+        KeysStoreCase{"no_adapter_read_only",
+                      [] { sim::deny_access(ORVIX_DRIVER, PLAT_KEY_SET_VALUE); }, "2", 3, ""},
+        KeysStoreCase{"profile_1_current_tx1", [] { xp_with_profile_1(1); }, "1", 0, xp_instance()},
         KeysStoreCase{"profile_1_not_current", [] { xp_with_profile_1(2); }, "3", 0,
                       xp_instance() + "\\Config01"},
         KeysStoreCase{"profile_1_without_name_tx1", [] { winxp_pc_card(); }, "1", 3, ""},

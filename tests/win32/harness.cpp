@@ -13,8 +13,7 @@ const int INSTANCE_NUMBER = 42;
 
 // The C runtime's rules: backslashes double only before a quote.
 std::string quote(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
     std::string out = "\"";
     size_t backslashes = 0;
     for (char c : argument) {
@@ -22,8 +21,10 @@ std::string quote(const std::string& argument) {
             ++backslashes;
             continue;
         }
-        if (c == '"') out.append(backslashes * 2 + 1, '\\');
-        else out.append(backslashes, '\\');
+        if (c == '"')
+            out.append(backslashes * 2 + 1, '\\');
+        else
+            out.append(backslashes, '\\');
         backslashes = 0;
         out += c;
     }
@@ -82,8 +83,8 @@ ProcessResult run_program(const std::string& path, const std::vector<std::string
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                             nullptr, &si, &pi);
+    BOOL ok = CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &si, &pi);
     CloseHandle(write_end);
     if (!ok) {
         CloseHandle(read_end);

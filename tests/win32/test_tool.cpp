@@ -14,8 +14,8 @@ class Tool : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         remove_adapters();
-        for (const char* atom : {"ONE INSTALLED", "MORE INSTALLED", "CQI INSTALLED 1",
-                                 "CQI INSTALLED 0"})
+        for (const char* atom :
+             {"ONE INSTALLED", "MORE INSTALLED", "CQI INSTALLED 1", "CQI INSTALLED 0"})
             clear_atom(atom);
     }
     void TearDown() override { remove_adapters(); }
@@ -168,10 +168,10 @@ TEST_P(Tool, RemoveOldFilesFromTheSystemDirectory) {
     char dir[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryA(dir, sizeof dir), 0u);
     const std::string system = dir;
-    const std::vector<std::string> gen41 = {"drivers\\orvix41.sys", "orvix41.dll", "orvix.cpl",
-                                            "orvix.hlp", "orvix.cnt", "orvix.gid"};
-    const std::vector<std::string> gen52 = {"drivers\\rlorx52.sys", "Rcpanel52.cpl",
-                                            "rcpanel.cnt", "rcpanel.gid", "rcpanel.hlp"};
+    const std::vector<std::string> gen41 = {
+        "drivers\\orvix41.sys", "orvix41.dll", "orvix.cpl", "orvix.hlp", "orvix.cnt", "orvix.gid"};
+    const std::vector<std::string> gen52 = {"drivers\\rlorx52.sys", "Rcpanel52.cpl", "rcpanel.cnt",
+                                            "rcpanel.gid", "rcpanel.hlp"};
     auto make = [&](const std::vector<std::string>& files, DWORD attributes) {
         for (const auto& f : files) {
             const std::string path = system + "\\" + f;
