@@ -1,15 +1,20 @@
 #!/bin/bash
 # Static checks of a release binary that cannot run here:
-#   check_pe.sh [--version A.B.C.D] FILE ALLOWED_IMPORTS [EXPORT ...]
+#   check_pe.sh [--version A.B.C.D] [--exact-exports] FILE ALLOWED_IMPORTS [EXPORT ...]
 # PE32 (i686), subsystem 4.0, imports only from system DLLs and only
-# functions on the allow-list, the given exports spelled exactly, and a
-# version resource whose file and product versions are A.B.C.D.
+# functions on the allow-list, the given exports spelled exactly (and, with
+# --exact-exports, no other), and a version resource whose file and product
+# versions are A.B.C.D.
 set -u
 version=
-if [ "${1:-}" = --version ]; then
-    version=$2
-    shift 2
-fi
+exact=false
+while [ $# -gt 0 ]; do
+    case $1 in
+    --version) version=$2; shift 2 ;;
+    --exact-exports) exact=true; shift ;;
+    *) break ;;
+    esac
+done
 file=$1
 allowed=$2
 shift 2
@@ -40,12 +45,22 @@ while read -r dll fn; do
     fi
 done <<<"$imports"
 
+exported=$(awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\t\[/{print $NF}' <<<"$headers")
 for export in "$@"; do
-    if ! awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^\t\[/{print $NF}' <<<"$headers" | grep -qx -- "$export"; then
+    if ! grep -qx -- "$export" <<<"$exported"; then
         say "does not export $export"
         fail=1
     fi
 done
+if $exact; then
+    while read -r name; do
+        [ -n "$name" ] || continue
+        case " $* " in
+        *" $name "*) ;;
+        *) say "exports $name, which is not one of: $*"; fail=1 ;;
+        esac
+    done <<<"$exported"
+fi
 
 if [ -n "$version" ]; then
     # VS_FIXEDFILEINFO: signature, structure version, then file and product

@@ -1,0 +1,25 @@
+// The property pages' procedures. Until a page has its own rules, it shows
+// its template and answers only what every page answers.
+#include "page_procs.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "resource.h"
+
+BOOL page_common(HWND, UINT message, LPARAM lparam) {
+    if (message != WM_NOTIFY || !lparam) return FALSE;
+    if (reinterpret_cast<const NMHDR*>(lparam)->code == PSN_RESET) sheet_page_reset();
+    return FALSE;
+}
+
+namespace {
+
+INT_PTR CALLBACK template_page_proc(HWND page, UINT message, WPARAM, LPARAM lparam) {
+    if (message == WM_INITDIALOG) return TRUE;
+    return page_common(page, message, lparam);
+}
+
+}  // namespace
+
+DLGPROC page_proc(unsigned) { return template_page_proc; }

@@ -1,0 +1,413 @@
+// The real applet, RCPANEL48.CPL as built, loaded into this program and run
+// as the Control Panel and installers run it, its dialogs driven from a
+// second thread and read back from the windows; the card is simcard.sys.
+//
+// The Windows version a process sees is fixed when it starts, so each case
+// runs in a child copy of this program that was given its version
+// (AppletUnder); the cases themselves (AppletCase) do nothing in the parent.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cpl.h>
+#include <prsht.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "encryption.h"
+#include "gui.h"
+#include "harness.h"
+#include "simcard_service.h"
+
+namespace {
+
+const char SERVICE[] = "rcsimcard";
+const char GUID[] = "{5C1D0000-0000-4000-8000-000000000042}";
+const char DRIVER_KEY[] = "Software\\Orvix\\Driver";
+const char PROFILES_TITLE[] = "Add/Edit Configuration Profile";
+const char CHILD_VARIABLE[] = "RC_APPLET_CASE";
+
+// Ids of the profile dialog and the About box.
+enum {
+    ROW_SELECT_1 = 2106,
+    ROW_NAME_1 = 1105,
+    ROW_TYPE_1 = 2100,
+    EDIT_PROFILE = 2110,
+    HELP_BUTTON = 9,
+    ABOUT_TEXT = 1005,
+    ABOUT_ITEM = 1600,
+};
+
+bool in_child() { return GetEnvironmentVariableA(CHILD_VARIABLE, nullptr, 0) > 0; }
+
+std::string self_path() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, n);
+}
+
+std::string self_name() {
+    const std::string path = self_path();
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+// Where the cases leave their screenshots (SCREENSHOTS), if anywhere.
+void screenshot(HWND window, const std::string& name) {
+    char dir[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA("SCREENSHOTS", dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) return;
+    CreateDirectoryA(dir, nullptr);
+    pump_for(300);  // let the window paint
+    EXPECT_TRUE(save_screenshot(window, std::string(dir, n) + "\\" + name + ".bmp")) << name;
+}
+
+typedef LONG(WINAPI* CplAppletFn)(HWND, UINT, LPARAM, LPARAM);
+typedef DWORD(WINAPI* CmConfigureFn)(DWORD);
+struct TarvoTexts {
+    const char* first;
+    const char* second;
+};
+typedef DWORD(WINAPI* TarvoConfigureFn)(DWORD, const TarvoTexts*, const char**);
+
+// The applet as a Control Panel loads it.
+class LoadedApplet {
+public:
+    LoadedApplet() {
+        module_ = LoadLibraryA((dist_dir() + "\\RCPANEL48.CPL").c_str());
+        if (!module_) return;
+        cpl = reinterpret_cast<CplAppletFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module_, "CPlApplet")));
+        cm_configure = reinterpret_cast<CmConfigureFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module_, "CMConfigure")));
+        tarvo_configure = reinterpret_cast<TarvoConfigureFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module_, "TarvoConfigure")));
+    }
+    ~LoadedApplet() {
+        if (module_) FreeLibrary(module_);
+    }
+    bool loaded() const { return module_ && cpl && cm_configure && tarvo_configure; }
+
+    CplAppletFn cpl = nullptr;
+    CmConfigureFn cm_configure = nullptr;
+    TarvoConfigureFn tarvo_configure = nullptr;
+
+private:
+    HMODULE module_ = nullptr;
+};
+
+// A Control Panel session on its own thread: CPL_INIT, then (when the applet
+// stays) CPL_GETCOUNT, CPL_INQUIRE, a double-click, CPL_STOP; CPL_EXIT.
+class ControlPanelRun {
+public:
+    explicit ControlPanelRun(LoadedApplet& applet) {
+        thread_ = std::thread([this, &applet] {
+            HWND desktop = GetDesktopWindow();
+            init_ = applet.cpl(desktop, CPL_INIT, 0, 0);
+            if (init_) {
+                applet.cpl(desktop, CPL_GETCOUNT, 0, 0);
+                CPLINFO info{};
+                applet.cpl(desktop, CPL_INQUIRE, 0, reinterpret_cast<LPARAM>(&info));
+                info_ = info;
+                applet.cpl(desktop, CPL_DBLCLK, 0, info.lData);
+                applet.cpl(desktop, CPL_STOP, 0, info.lData);
+            }
+            applet.cpl(desktop, CPL_EXIT, 0, 0);
+            done_ = true;
+        });
+    }
+    // Waits for the session to end, pumping this thread's messages.
+    bool finish(DWORD timeout_ms = 20000) {
+        const DWORD start = GetTickCount();
+        while (!done_ && GetTickCount() - start < timeout_ms) pump_for(20);
+        if (!done_) return false;
+        thread_.join();
+        return true;
+    }
+    ~ControlPanelRun() {
+        if (thread_.joinable()) thread_.detach();
+    }
+    LONG init() const { return init_; }
+    const CPLINFO& info() const { return info_; }
+
+private:
+    std::thread thread_;
+    volatile bool done_ = false;
+    LONG init_ = -1;
+    CPLINFO info_{};
+};
+
+SimCardCounters counters() {
+    SimCardControlAnswer answer{};
+    std::string error;
+    EXPECT_TRUE(simcard_read(GUID, 0, &answer, &error)) << error;
+    return answer.counters;
+}
+
+std::string words_text(const std::vector<uint16_t>& words, size_t bytes) {
+    std::string text;
+    for (uint16_t w : words) {
+        text += static_cast<char>(w & 0xFF);
+        text += static_cast<char>(w >> 8);
+    }
+    return text.substr(0, bytes);
+}
+
+// A text record the card stored (0xFC02, 0xFC04: a byte count, then the text).
+std::string text_record(uint16_t id) {
+    std::vector<uint16_t> data;
+    if (simcard_read_record(GUID, id, &data) < 0 || data.empty()) return "<not stored>";
+    return words_text(std::vector<uint16_t>(data.begin() + 1, data.end()), data[0]);
+}
+
+// The encryption record the card stored (0x0900: the 102 characters).
+std::string encryption_record() {
+    std::vector<uint16_t> data;
+    if (simcard_read_record(GUID, 0x0900, &data) < 0) return "<not stored>";
+    return words_text(data, 102);
+}
+
+// An installed adapter of Windows XP (or 2000) whose NetCfgInstanceId names the card.
+Adapter network_adapter(const std::string& version = "winxp") {
+    Adapter a = install_adapter(version);
+    reg_put_string(a.instance_key, "NetCfgInstanceId", GUID);
+    return a;
+}
+
+class AppletCase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!in_child()) GTEST_SKIP() << "runs in a child with its Windows version";
+        remove_adapters();
+        reg_remove_tree(DRIVER_KEY);
+        std::string error;
+        simcard_service_stop(SERVICE, &error);
+        ASSERT_TRUE(applet_.loaded()) << dist_dir();
+    }
+    void TearDown() override {
+        if (!in_child()) return;
+        std::string error;
+        EXPECT_TRUE(simcard_service_stop(SERVICE, &error)) << error;
+        remove_adapters();
+    }
+    bool start_card(const std::string& device = GUID) {
+        SimcardServiceConfig config;
+        config.service = SERVICE;
+        config.device_name = device;
+        std::string error;
+        const bool ok = simcard_service_start(config, &error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }
+
+    LoadedApplet applet_;
+};
+
+// ---- the cases, each run in a child ----
+
+TEST_F(AppletCase, FreshAdapterShowsTheDefaultProfile) {
+    Adapter a = network_adapter();
+    ASSERT_TRUE(start_card());
+    HelpStandIn help;
+    ControlPanelRun run(applet_);
+
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(run.info().idName, 1303);
+    EXPECT_EQ(run.info().idInfo, 1309);
+    EXPECT_EQ(run.info().idIcon, 2007);
+    EXPECT_EQ(item_text(dialog, ROW_NAME_1), "Default");
+    EXPECT_TRUE(item_checked(dialog, ROW_SELECT_1));
+    EXPECT_TRUE(item_enabled(dialog, ROW_NAME_1));
+    EXPECT_TRUE(item_enabled(dialog, ROW_TYPE_1));
+    for (int row = 2; row <= 4; ++row) {
+        EXPECT_EQ(item_text(dialog, ROW_NAME_1 + row - 1), "") << row;
+        EXPECT_FALSE(item_checked(dialog, ROW_SELECT_1 + row - 1)) << row;
+        EXPECT_FALSE(item_enabled(dialog, ROW_NAME_1 + row - 1)) << row;
+        EXPECT_FALSE(item_enabled(dialog, ROW_TYPE_1 + row - 1)) << row;
+    }
+    EXPECT_FALSE(item_enabled(dialog, IDOK));  // profile 1 is new
+    EXPECT_EQ(combo_items(dialog, ROW_TYPE_1),
+              (std::vector<std::string>{"Access Point", "Peer-to-Peer Group"}));
+    EXPECT_EQ(combo_selection(dialog, ROW_TYPE_1), 0);
+    screenshot(dialog, "profile-dialog");
+
+    // Help asks for topic 113 of the applet's help file.
+    press(dialog, HELP_BUTTON);
+    pump_for(500);
+    ASSERT_EQ(help.requests().size(), 1u);
+    EXPECT_EQ(help.requests()[0].command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(help.requests()[0].data, 113u);
+    const std::string file = help.requests()[0].file;
+    EXPECT_EQ(file.substr(file.size() >= 11 ? file.size() - 11 : 0), "RCPANEL.HLP") << file;
+
+    // The system menu's About item.
+    PostMessageA(dialog, WM_SYSCOMMAND, ABOUT_ITEM, 0);
+    HWND about = wait_for_window("About");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(item_text(about, ABOUT_TEXT), "RCPANEL48.CPL Variant 1, Version 6.41");
+    screenshot(about, "about-box");
+    press(about, IDOK);
+    EXPECT_TRUE(wait_until_gone(about));
+
+    press(dialog, IDCANCEL);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(run.init(), 1);
+    EXPECT_EQ(reg_get_string(DRIVER_KEY, "version"), "1.6.41");
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_cmd"), 0);
+    // Cancel sends nothing to the card and stores no profile.
+    EXPECT_EQ(counters().puts, 0u);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "Configured"), -1);
+}
+
+// The sheet's pages for the current profile, then OK in the sheet and in the
+// dialog: the active configuration goes to the card and the registry.
+TEST_F(AppletCase, EditProfileThenOkSendsTheProfileToTheCard) {
+    Adapter a = network_adapter();
+    reg_put_string(a.instance_key, "Encryption", default_encryption_text);
+    ASSERT_TRUE(start_card());
+    ControlPanelRun run(applet_);
+
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, EDIT_PROFILE);
+    HWND sheet = wait_for_window("Edit Configuration [Default]");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet_tabs(sheet),
+              (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin"}));
+    screenshot(sheet, "property-sheet");
+    press_sheet_button(sheet, PSBTN_OK);
+    ASSERT_TRUE(wait_until_gone(sheet));
+
+    // Back in the dialog: the profile passed the sheet, so OK is offered.
+    dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(item_enabled(dialog, IDOK));
+    press(dialog, IDOK);
+    ASSERT_TRUE(run.finish());
+
+    const SimCardCounters c = counters();
+    EXPECT_EQ(c.puts, 12u);
+    EXPECT_EQ(c.actions, 1u);
+    EXPECT_EQ(c.last_action, 128u);
+    EXPECT_EQ(c.context_mismatches, 0u);
+    EXPECT_EQ(encryption_record(), default_encryption_text);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "Configured"), 1);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "ConfigType"), 1);
+    EXPECT_EQ(reg_get_string(a.instance_key + "\\Config01", "ConfigName"), "Default");
+    EXPECT_EQ(reg_get_dword(a.instance_key + "\\Config01", "NetworkType"), 0);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cur_conf"), 1);
+    EXPECT_EQ(reg_get_string(DRIVER_KEY, "Config01"), "Default");
+    EXPECT_EQ(reg_get_dword(a.instance_key, "DriverEnable"), 1);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_cmd"), 0);
+}
+
+// Windows NT 4 without SoftexPcmcia adds the Adapter page, last.
+TEST_F(AppletCase, Nt4SheetEndsWithTheAdapterPage) {
+    install_adapter("nt40");
+    // The card as the NT 4 driver's first device. Without a DOS name to find
+    // the applet defines one (DefineDosDeviceA), which 32-bit Wine 8.0 does
+    // not survive: the process dies inside the call (a Wine fault; the
+    // define-and-remove path is proven natively).
+    ASSERT_TRUE(start_card("RLORX521"));
+    ControlPanelRun run(applet_);
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, EDIT_PROFILE);
+    HWND sheet = wait_for_window("Edit Configuration [Default]");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet_tabs(sheet),
+              (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin", "Adapter"}));
+    press_sheet_button(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(wait_until_gone(sheet));
+    dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDCANCEL);
+    ASSERT_TRUE(run.finish());
+}
+
+// A driver of another release: the message, and no dialog.
+TEST_F(AppletCase, WrongDriverReleaseShowsTheMessageAndNoDialog) {
+    Adapter a = network_adapter();
+    reg_put_dword(a.instance_key, "DriverMinor", 40);
+    ControlPanelRun run(applet_);
+    HWND box = wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box),
+              "The driver has the wrong version!\n\nPlease reinstall the driver.");
+    EXPECT_EQ(window_text(box), "");
+    screenshot(box, "wrong-driver");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(wait_for_window(PROFILES_TITLE, 200), nullptr);
+    EXPECT_EQ(reg_get_string(DRIVER_KEY, "version"), "1.6.41");
+}
+
+// An installer switches to profile 3 without a window.
+TEST_F(AppletCase, CmConfigureSelectsProfileThreeWithoutAWindow) {
+    Adapter a = network_adapter();
+    ASSERT_TRUE(start_card());
+    const char* const names[] = {"Office", "Home", "Lab"};
+    for (int n = 1; n <= 3; ++n) {
+        const std::string key = a.instance_key + "\\Config0" + std::to_string(n);
+        reg_put_string(key, "ConfigName", names[n - 1]);
+        reg_put_dword(key, "NetworkType", 0);
+        reg_put_string(key, "DesiredSSID", std::string("net-") + names[n - 1]);
+    }
+    reg_put_dword(a.instance_key, "ConfigType", 1);
+    reg_put_dword(a.instance_key, "Configured", 1);
+
+    EXPECT_EQ(applet_.cm_configure(0x0203), 0u);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "ConfigType"), 3);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cur_conf"), 3);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_Status"), 0);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_cmd"), 0);
+    EXPECT_EQ(reg_get_string(a.instance_key, "DesiredSSID"), "net-Lab");
+    EXPECT_EQ(text_record(0xFC02), "net-Lab");
+    EXPECT_EQ(counters().last_action, 128u);
+    EXPECT_EQ(wait_for_window(PROFILES_TITLE, 200), nullptr);
+
+    // Below 0x100 is no command at all.
+    EXPECT_EQ(applet_.cm_configure(0xFF), 0x8001u);
+}
+
+// ---- each case in a child that sees its Windows version ----
+
+struct UnderCase {
+    const char* name;
+    const char* version;
+    const char* test;
+};
+
+const UnderCase UNDER_CASES[] = {
+    {"xp_fresh_adapter", "winxp", "FreshAdapterShowsTheDefaultProfile"},
+    {"xp_edit_then_ok", "winxp", "EditProfileThenOkSendsTheProfileToTheCard"},
+    {"nt4_adapter_page", "nt40", "Nt4SheetEndsWithTheAdapterPage"},
+    {"xp_wrong_driver", "winxp", "WrongDriverReleaseShowsTheMessageAndNoDialog"},
+    {"xp_cm_configure", "winxp", "CmConfigureSelectsProfileThreeWithoutAWindow"},
+};
+
+void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
+
+class AppletUnder : public ::testing::TestWithParam<UnderCase> {};
+
+TEST_P(AppletUnder, Runs) {
+    if (in_child()) GTEST_SKIP();
+    const UnderCase& c = GetParam();
+    set_windows_version(self_name(), c.version);
+    SetEnvironmentVariableA(CHILD_VARIABLE, "1");
+    const ProcessResult r =
+        run_program(self_path(), {std::string("--gtest_filter=AppletCase.") + c.test}, 120000);
+    SetEnvironmentVariableA(CHILD_VARIABLE, nullptr);
+    set_windows_version(self_name(), "");
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0u) << r.output;
+    EXPECT_NE(r.output.find("[  PASSED  ] 1 test."), std::string::npos) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Applet, AppletUnder, ::testing::ValuesIn(UNDER_CASES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
