@@ -114,6 +114,15 @@ protected:
             text += static_cast<char>(i % 2 ? words[1 + i / 2] >> 8 : words[1 + i / 2] & 0xFF);
         return text;
     }
+    // The 102 characters of record 0x0900.
+    std::string card_encryption() {
+        std::string text;
+        for (uint16_t w : stored(0x0900)) {
+            text += static_cast<char>(w & 0xFF);
+            text += static_cast<char>(w >> 8);
+        }
+        return text;
+    }
     int64_t card_word(uint16_t id) {
         std::vector<uint16_t> words = stored(id);
         return words.empty() ? -1 : words[0];
