@@ -8,8 +8,8 @@
 // Message box kinds the applet shows (icon and buttons; every box is set to
 // the foreground).
 enum MessageKind {
-    MESSAGE_WARNING,       // warning icon, OK
-    MESSAGE_QUESTION_OK,   // question icon, OK
+    MESSAGE_WARNING,      // warning icon, OK
+    MESSAGE_QUESTION_OK,  // question icon, OK
     MESSAGE_QUESTION_YES_NO,
 };
 

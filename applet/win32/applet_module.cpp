@@ -1,6 +1,8 @@
 // The applet's own module reference and the host of its runs.
 #include "applet_module.h"
 
+#include <commctrl.h>
+
 #include "dialogs.h"
 #include "messages.h"
 #include "resource.h"
@@ -16,6 +18,9 @@ namespace {
 class Win32Host : public AppletHost {
 public:
     void acquire_module() override {
+        // The sheet's tab control and the other common controls (the first
+        // version's call: Windows 95 has no InitCommonControlsEx).
+        InitCommonControls();
         if (applet_module) return;
         // By the file's own path: an applet loaded from another folder or
         // under another name still finds itself.

@@ -373,6 +373,38 @@ TEST_F(AppletCase, CmConfigureSelectsProfileThreeWithoutAWindow) {
     EXPECT_EQ(applet_.cm_configure(0xFF), 0x8001u);
 }
 
+// The mailbox through the Control Panel's own launcher: "control" loads the
+// applet, double-clicks it, and the run ends without a window.
+TEST_F(AppletCase, ControlLauncherRunsTheMailboxWithoutAWindow) {
+    Adapter a = network_adapter();
+    ASSERT_TRUE(start_card());
+    for (int n = 1; n <= 3; ++n) {
+        const std::string key = a.instance_key + "\\Config0" + std::to_string(n);
+        reg_put_string(key, "ConfigName", "profile " + std::to_string(n));
+        reg_put_dword(key, "NetworkType", 0);
+        reg_put_string(key, "DesiredSSID", "net-" + std::to_string(n));
+    }
+    reg_put_dword(a.instance_key, "ConfigType", 1);
+    reg_put_dword(a.instance_key, "Configured", 1);
+    reg_put_dword(DRIVER_KEY, "Cpl_cmd", 0x0203);
+    set_windows_version("control.exe", "winxp");
+
+    char system[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(system, sizeof system);
+    ASSERT_GT(n, 0u);
+    const ProcessResult r = run_program(std::string(system, n) + "\\control.exe",
+                                        {dist_dir() + "\\RCPANEL48.CPL"}, 30000);
+    set_windows_version("control.exe", "");
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_cmd"), 0);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_Status"), 0);
+    EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cur_conf"), 3);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "ConfigType"), 3);
+    EXPECT_EQ(reg_get_string(a.instance_key, "DesiredSSID"), "net-3");
+    EXPECT_EQ(text_record(0xFC02), "net-3");
+    EXPECT_EQ(counters().last_action, 128u);
+}
+
 // ---- each case in a child that sees its Windows version ----
 
 struct UnderCase {
@@ -387,6 +419,7 @@ const UnderCase UNDER_CASES[] = {
     {"nt4_adapter_page", "nt40", "Nt4SheetEndsWithTheAdapterPage"},
     {"xp_wrong_driver", "winxp", "WrongDriverReleaseShowsTheMessageAndNoDialog"},
     {"xp_cm_configure", "winxp", "CmConfigureSelectsProfileThreeWithoutAWindow"},
+    {"xp_control_launcher", "winxp", "ControlLauncherRunsTheMailboxWithoutAWindow"},
 };
 
 void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
