@@ -278,6 +278,12 @@ TEST_F(AppletCase, EditProfileThenOkSendsTheProfileToTheCard) {
     EXPECT_EQ(sheet_tabs(sheet),
               (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin"}));
     screenshot(sheet, "property-sheet");
+    // Every page as the user would see it.
+    const char* const pages[] = {"basic", "encryption", "advanced", "admin"};
+    for (int i = 3; i >= 0; --i) {
+        SendMessageA(sheet, PSM_SETCURSEL, i, 0);
+        screenshot(sheet, std::string("page-") + pages[i]);
+    }
     press_sheet_button(sheet, PSBTN_OK);
     ASSERT_TRUE(wait_until_gone(sheet));
 
@@ -320,6 +326,8 @@ TEST_F(AppletCase, Nt4SheetEndsWithTheAdapterPage) {
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet_tabs(sheet),
               (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin", "Adapter"}));
+    SendMessageA(sheet, PSM_SETCURSEL, 4, 0);
+    screenshot(sheet, "page-adapter");
     press_sheet_button(sheet, PSBTN_CANCEL);
     ASSERT_TRUE(wait_until_gone(sheet));
     dialog = wait_for_window(PROFILES_TITLE);
