@@ -15,34 +15,40 @@ struct DeviceHandle {
 
 const char DEVICE_PREFIX[] = "\\\\.\\";
 
+void log_device(const char* verb, std::string_view name) {
+    if (!calls_logged()) return;
+    state().dev_log.text() += verb;
+    state().dev_log.add(name);
+}
+
 }  // namespace
 
 PlatHandle plat_create_file(const char* path) {
     State& s = state();
-    std::string p = path ? path : "";
-    s.dev_log.text() += "create ";
-    s.dev_log.add(p);
+    const std::string_view p = path ? path : "";
+    log_device("create ", p);
     if (p.compare(0, 4, DEVICE_PREFIX) != 0) {
         s.last_error = 2;
         return PLAT_INVALID_HANDLE_VALUE;
     }
-    auto link = s.dos_names.find(lower(p.substr(4)));
+    auto link = s.dos_names.find(LowerName(p.substr(4)).view());
     if (link == s.dos_names.end()) {
         s.last_error = 2;
         return PLAT_INVALID_HANDLE_VALUE;
     }
-    if (!s.devices.count(lower(link->second))) {
+    const LowerName target(link->second);
+    if (!s.devices.count(target.view())) {
         s.last_error = 3;  // the name points at no device
         return PLAT_INVALID_HANDLE_VALUE;
     }
     ++s.device_handles;
-    return new DeviceHandle{lower(link->second)};
+    return new DeviceHandle{std::string(target.view())};
 }
 
 int plat_device_io_control(PlatHandle handle, uint32_t code, const void* in, uint32_t in_size,
                            void* out, uint32_t out_size, uint32_t* returned) {
     State& s = state();
-    s.dev_log.add("ioctl");
+    log_device("ioctl", "");
     if (!handle || handle == PLAT_INVALID_HANDLE_VALUE) {
         s.last_error = 6;
         return 0;
@@ -61,7 +67,7 @@ int plat_device_io_control(PlatHandle handle, uint32_t code, const void* in, uin
 
 int plat_close_handle(PlatHandle handle) {
     State& s = state();
-    s.dev_log.add("close");
+    log_device("close", "");
     if (!handle || handle == PLAT_INVALID_HANDLE_VALUE) {
         s.last_error = 6;
         return 0;
@@ -73,15 +79,15 @@ int plat_close_handle(PlatHandle handle) {
 
 uint32_t plat_query_dos_device(const char* name, char* target, uint32_t size) {
     State& s = state();
-    std::string n = name ? name : "";
-    s.dev_log.text() += "query ";
-    s.dev_log.add(n);
-    auto fault = s.query_dos_faults.find(lower(n));
+    const std::string_view n = name ? name : "";
+    log_device("query ", n);
+    const LowerName lower_name(n);
+    auto fault = s.query_dos_faults.find(lower_name.view());
     if (fault != s.query_dos_faults.end()) {
         s.last_error = fault->second;
         return 0;
     }
-    auto it = s.dos_names.find(lower(n));
+    auto it = s.dos_names.find(lower_name.view());
     if (it == s.dos_names.end()) {
         s.last_error = 2;
         return 0;
@@ -102,8 +108,7 @@ int plat_define_dos_device(uint32_t flags, const char* name, const char* target)
     std::string n = name ? name : "";
     std::string t = target ? target : "";
     const bool remove = (flags & PLAT_DDD_REMOVE_DEFINITION) != 0;
-    s.dev_log.text() += remove ? "remove " : "define ";
-    s.dev_log.add(n);
+    log_device(remove ? "remove " : "define ", n);
     if (s.define_fails) {
         s.last_error = 5;
         return 0;

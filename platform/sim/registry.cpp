@@ -15,7 +15,9 @@ namespace sim {
 
 // Windows folds case by its own table; for the names the system uses that is
 // plain ASCII, as in the C locale.
-static char lower_char(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+static char lower_char(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string lower(const std::string& text) {
     std::string out = text;
@@ -37,10 +39,10 @@ LowerName::LowerName(std::string_view name) {
         std::memcpy(&x, name.data() + i, sizeof x);
         const uint64_t high = 0x8080808080808080ull;
         const uint64_t seven = x & ~high;
-        const uint64_t from_a = seven + 0x3F3F3F3F3F3F3F3Full;   // high bit: at least 'A'
-        const uint64_t past_z = seven + 0x2525252525252525ull;   // high bit: past 'Z'
-        const uint64_t upper = from_a & ~past_z & ~x & high;     // and plain ASCII
-        x |= upper >> 2;                                         // 0x80 >> 2 is the case bit
+        const uint64_t from_a = seven + 0x3F3F3F3F3F3F3F3Full;  // high bit: at least 'A'
+        const uint64_t past_z = seven + 0x2525252525252525ull;  // high bit: past 'Z'
+        const uint64_t upper = from_a & ~past_z & ~x & high;    // and plain ASCII
+        x |= upper >> 2;                                        // 0x80 >> 2 is the case bit
         std::memcpy(out + i, &x, sizeof x);
     }
     for (; i < name.size(); ++i) out[i] = lower_char(name[i]);
@@ -122,37 +124,48 @@ private:
     const char* p_;
 };
 
+void key_created();
+
 const std::shared_ptr<Key>& add_child(Key& parent, std::string_view name) {
     auto child = std::make_shared<Key>();
     child->name = std::string(name);
     child->parent = &parent;
+    key_created();
     return parent.children.emplace(lower(child->name), child).first->second;
 }
 
-// Paths the system opens again and again (the instance key, its profiles),
-// remembered by their exact spelling below a key, so that opening one again
-// neither splits nor folds it. Forgotten whenever a key may go (a delete, a
-// reset): only then can a remembered key stop existing.
+// Paths the system opens again and again (the instance key, its profiles,
+// keys it looks for and that are not there), remembered by their exact
+// spelling below a key, so that opening one again neither splits nor folds
+// it. A key found is forgotten when any key may go (a delete, a reset), a key
+// missing when any key is made.
 class KeyCache {
 public:
-    const std::shared_ptr<Key>* find(const Key* base, std::string_view path) const {
+    // The key, or null: then *missing tells whether the path is known to lead nowhere.
+    const std::shared_ptr<Key>* find(const Key* base, std::string_view path, bool* missing) const {
+        *missing = false;
         const Entry& e = entries_[slot(base, path)];
-        if (e.generation == generation_ && e.base == base && std::string_view(e.path) == path)
-            return e.key;
-        return nullptr;
+        if (e.generation != generation_ || e.base != base || std::string_view(e.path) != path)
+            return nullptr;
+        if (!e.key) *missing = e.created == created_;
+        return e.key;
     }
+    // key null: the path leads to no key.
     void remember(const Key* base, std::string_view path, const std::shared_ptr<Key>* key) {
         Entry& e = entries_[slot(base, path)];
         e.generation = generation_;
+        e.created = created_;
         e.base = base;
         e.path.assign(path.data(), path.size());  // reuses the entry's storage
         e.key = key;
     }
     void forget() { ++generation_; }
+    void key_created() { ++created_; }
 
 private:
     struct Entry {
         uint64_t generation = 0;
+        uint64_t created = 0;
         const Key* base = nullptr;
         std::string path;
         const std::shared_ptr<Key>* key = nullptr;
@@ -165,6 +178,7 @@ private:
     static const size_t SLOTS = 64;
     Entry entries_[SLOTS];
     uint64_t generation_ = 1;
+    uint64_t created_ = 0;
 };
 
 KeyCache& key_cache() {
@@ -172,9 +186,14 @@ KeyCache& key_cache() {
     return *cache;
 }
 
+void key_created() { key_cache().key_created(); }
+
 const std::shared_ptr<Key>* walk(const std::shared_ptr<Key>& from, const char* path, bool create) {
     const std::string_view whole(path ? path : "");
-    if (const std::shared_ptr<Key>* known = key_cache().find(from.get(), whole)) return known;
+    bool missing = false;
+    if (const std::shared_ptr<Key>* known = key_cache().find(from.get(), whole, &missing))
+        return known;
+    if (missing && !create) return nullptr;
     const std::shared_ptr<Key>* key = &from;
     Parts parts(path);
     std::string_view part;
@@ -186,6 +205,7 @@ const std::shared_ptr<Key>* walk(const std::shared_ptr<Key>& from, const char* p
         } else if (create) {
             key = &add_child(**key, part);
         } else {
+            key_cache().remember(from.get(), whole, nullptr);
             return nullptr;
         }
     }
@@ -216,6 +236,7 @@ bool denied(const Key& key, uint32_t access) {
 
 // "verb PATH\\NAME" into a log entry, PATH of the key (or "?" for none).
 void log_call(const char* verb, const Key* key, const char* name) {
+    if (!calls_logged()) return;
     std::string& text = state().reg_log.text();
     text += verb;
     text += ' ';
@@ -228,11 +249,11 @@ void log_call(const char* verb, const Key* key, const char* name) {
     state().reg_log.end_entry();
 }
 
-void store_value(Key& key, std::string_view name, uint32_t type, const uint8_t* data,
-                 size_t size) {
+void store_value(Key& key, std::string_view name, uint32_t type, const uint8_t* data, size_t size) {
     const LowerName lower_name(name);
     auto it = key.values.find(lower_name.view());
-    if (it == key.values.end()) it = key.values.emplace(std::string(lower_name.view()), Value{}).first;
+    if (it == key.values.end())
+        it = key.values.emplace(std::string(lower_name.view()), Value{}).first;
     Value& v = it->second;
     v.name.assign(name.data(), name.size());
     v.type = type;
@@ -298,10 +319,12 @@ long open(PlatKey root, const char* sub_key, uint32_t access, PlatKey* out, bool
     log_call(verb, base ? base->get() : nullptr, sub_key);
     if (!base) return PLAT_ERROR_INVALID_HANDLE;
     const std::string_view whole(sub_key ? sub_key : "");
-    const std::shared_ptr<Key>* key = key_cache().find(base->get(), whole);
+    bool missing = false;
+    const std::shared_ptr<Key>* key = key_cache().find(base->get(), whole, &missing);
+    if (missing && !create) return PLAT_ERROR_FILE_NOT_FOUND;
+    missing = false;
     Parts parts(sub_key);
     std::string_view part;
-    bool missing = false;
     if (!key) {
         key = base;
         while (parts.next(&part)) {
@@ -312,7 +335,7 @@ long open(PlatKey root, const char* sub_key, uint32_t access, PlatKey* out, bool
             }
             key = &it->second;
         }
-        if (!missing) key_cache().remember(base->get(), whole, key);
+        key_cache().remember(base->get(), whole, missing ? nullptr : key);
     }
     if (!missing) {
         // An existing key opens only for access its own security allows.
@@ -476,9 +499,7 @@ void create_key(const std::string& path, PlatKey root) { make_key(path, root); }
 
 void forget_remembered_keys() { key_cache().forget(); }
 
-bool key_exists(const std::string& path, PlatKey root) {
-    return find_key(path, root) != nullptr;
-}
+bool key_exists(const std::string& path, PlatKey root) { return find_key(path, root) != nullptr; }
 
 void set_value(const std::string& path, const std::string& name, uint32_t type,
                const std::vector<uint8_t>& data, PlatKey root) {
@@ -568,6 +589,12 @@ std::string dump() {
 void deny_access(const std::string& path, uint32_t access_mask) {
     state().denied[lower(path)] |= access_mask;
 }
+
+static bool logging = true;
+
+void log_calls(bool on) { logging = on; }
+
+bool calls_logged() { return logging; }
 
 int open_key_handles() { return state().key_handles; }
 

@@ -49,6 +49,10 @@ void deny_access(const std::string& path, uint32_t access_mask);
 int open_key_handles();
 // Every registry call made, as "open PATH", "create PATH", "set PATH\\NAME" and so on.
 const std::vector<std::string>& registry_log();
+// Registry and device calls are logged (registry_log, device_log) unless this
+// turns it off; a reset keeps the choice. For fuzz targets, which read no log
+// and make hundreds of calls an input.
+void log_calls(bool on);
 
 // ---- Windows version ----
 enum class Windows {

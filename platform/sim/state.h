@@ -42,8 +42,10 @@ struct Key {
     std::string name;
     Key* parent = nullptr;
     bool deleted = false;
-    std::map<std::string, std::shared_ptr<Key>, ByLowerName> children;  // by lower-case name
-    std::map<std::string, Value, ByLowerName> values;                    // by lower-case name
+    using Children = std::map<std::string, std::shared_ptr<Key>, ByLowerName>;
+    using Values = std::map<std::string, Value, ByLowerName>;
+    Children children;  // by lower-case name
+    Values values;      // by lower-case name
     std::string path() const;
 };
 
@@ -89,15 +91,18 @@ struct State {
     std::vector<uint32_t> sleeps;
     uint32_t last_error = 0;
 
-    std::map<std::string, DeviceHandler> devices;     // lower-case NT path
-    std::map<std::string, std::string> dos_names;     // lower-case name -> target
-    std::map<std::string, uint32_t> query_dos_faults; // lower-case name -> error
+    std::map<std::string, DeviceHandler, ByLowerName> devices;      // lower-case NT path
+    std::map<std::string, std::string, ByLowerName> dos_names;      // lower-case name -> target
+    std::map<std::string, uint32_t, ByLowerName> query_dos_faults;  // lower-case name -> error
     bool define_fails = false;
     CallLog dev_log;
     int device_handles = 0;
 };
 
 State& state();
+
+// Whether calls go to the logs (see log_calls).
+bool calls_logged();
 
 // Drops what the registry remembers of paths it has walked; every reset of the
 // keys must call it.

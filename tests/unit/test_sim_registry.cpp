@@ -284,6 +284,24 @@ TEST_F(SimRegistry, RelativePathsAreTheirBasesOwn) {
     }
 }
 
+// Fuzz targets turn the call logs off; a reset keeps the choice.
+TEST_F(SimRegistry, CallLogsCanBeTurnedOff) {
+    PlatKey key = nullptr;
+    sim::log_calls(false);
+    sim::reset();
+    ASSERT_EQ(plat_reg_create_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root", PLAT_KEY_ALL_ACCESS, &key),
+              PLAT_ERROR_SUCCESS);
+    plat_reg_close_key(key);
+    EXPECT_TRUE(sim::registry_log().empty());
+    EXPECT_EQ(plat_create_file("\\\\.\\NONE"), PLAT_INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(sim::device_log().empty());
+    sim::log_calls(true);
+    EXPECT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root", PLAT_KEY_ALL_ACCESS, &key),
+              PLAT_ERROR_SUCCESS);
+    plat_reg_close_key(key);
+    EXPECT_EQ(sim::registry_log(), std::vector<std::string>{"open \\Root"});
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 // Closed handles are reused, but a closed one used again is still reported.
 TEST_F(SimRegistry, UsingAClosedHandleIsReported) {
