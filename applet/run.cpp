@@ -7,6 +7,7 @@
 #include "discovery.h"
 #include "format.h"
 #include "os.h"
+#include "page_record.h"
 #include "platform/session.h"
 #include "profiles.h"
 #include "registry.h"
@@ -291,4 +292,7 @@ void restart_prompt(AppletHost& host) {
         host.message(IDS_RESTART_NEEDED, IDS_CAPTION_2253, MESSAGE_QUESTION_OK);
 }
 
-void applet_reset() { adapter_found = 0; }
+void applet_reset() {
+    adapter_found = 0;
+    page_record_reset();
+}

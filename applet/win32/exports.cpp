@@ -5,10 +5,9 @@
 #include <cpl.h>
 
 #include "applet_module.h"
+#include "page_record.h"
 #include "resource.h"
 #include "run.h"
-
-extern uint8_t sheet_record_buffer[];
 
 extern "C" {
 
@@ -30,7 +29,7 @@ LONG WINAPI CPlApplet(HWND window, UINT message, LPARAM, LPARAM parameter) {
         info->idIcon = IDI_APPLET;
         info->idName = IDS_APPLET_NAME;
         info->idInfo = IDS_APPLET_DESCRIPTION;
-        info->lData = reinterpret_cast<LONG_PTR>(sheet_record_buffer);
+        info->lData = reinterpret_cast<LONG_PTR>(&page_record);
         return 0;
     }
     case CPL_DBLCLK: {

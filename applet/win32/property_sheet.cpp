@@ -10,12 +10,10 @@
 #include "dialogs.h"
 #include "encryption.h"
 #include "page_procs.h"
+#include "page_record.h"
 #include "resource.h"
 #include "sheet.h"
 #include "window_position.h"
-
-// The encryption record every page is given as its parameter.
-uint8_t sheet_record_buffer[ENCRYPTION_RECORD_SIZE];
 
 namespace {
 
@@ -70,7 +68,7 @@ int run_sheet(HWND owner, HINSTANCE module, bool* cancelled) {
         page.pszTemplate = MAKEINTRESOURCEA(pages[i].dialog_id);
         page.pszTitle = MAKEINTRESOURCEA(pages[i].title_id);
         page.pfnDlgProc = page_proc(pages[i].dialog_id);
-        page.lParam = reinterpret_cast<LPARAM>(sheet_record_buffer);
+        page.lParam = reinterpret_cast<LPARAM>(&page_record);  // every page's parameter
         std::memcpy(page_array + i * PROPSHEETPAGEA_V1_SIZE, &page, PROPSHEETPAGEA_V1_SIZE);
     }
     PROPSHEETHEADERA header;
