@@ -209,7 +209,9 @@ const std::shared_ptr<Key>* walk(const std::shared_ptr<Key>& from, const char* p
             return nullptr;
         }
     }
-    key_cache().remember(from.get(), whole, key);
+    // The base itself may live in a handle, which goes when it is closed:
+    // only keys below it are remembered.
+    if (key != &from) key_cache().remember(from.get(), whole, key);
     return key;
 }
 
@@ -335,7 +337,7 @@ long open(PlatKey root, const char* sub_key, uint32_t access, PlatKey* out, bool
             }
             key = &it->second;
         }
-        key_cache().remember(base->get(), whole, missing ? nullptr : key);
+        if (key != base) key_cache().remember(base->get(), whole, missing ? nullptr : key);
     }
     if (!missing) {
         // An existing key opens only for access its own security allows.

@@ -284,6 +284,26 @@ TEST_F(SimRegistry, RelativePathsAreTheirBasesOwn) {
     }
 }
 
+// A handle opened on its own key with an empty path: the key outlives the
+// first handle, and a second handle reaches it the same way.
+TEST_F(SimRegistry, EmptyPathBelowAHandleOpensItsKeyEveryTime) {
+    sim::set_string("Root", "v", "1");
+    for (int round = 0; round < 2; ++round) {
+        PlatKey root = nullptr, same = nullptr;
+        ASSERT_EQ(plat_reg_open_key_ex(PLAT_HKEY_LOCAL_MACHINE, "Root", PLAT_KEY_ALL_ACCESS, &root),
+                  PLAT_ERROR_SUCCESS);
+        ASSERT_EQ(plat_reg_open_key_ex(root, "", PLAT_KEY_QUERY_VALUE, &same), PLAT_ERROR_SUCCESS);
+        plat_reg_close_key(root);
+        char text[4] = {};
+        uint32_t size = sizeof text;
+        EXPECT_EQ(
+            plat_reg_query_value_ex(same, "v", nullptr, reinterpret_cast<uint8_t*>(text), &size),
+            PLAT_ERROR_SUCCESS);
+        EXPECT_STREQ(text, "1");
+        plat_reg_close_key(same);
+    }
+}
+
 // Fuzz targets turn the call logs off; a reset keeps the choice.
 TEST_F(SimRegistry, CallLogsCanBeTurnedOff) {
     PlatKey key = nullptr;
