@@ -23,9 +23,14 @@ public:
     // The name field (2111).
     CharAction name_char(char& c);  // WM_CHAR
     void name_key_up();             // WM_KEYUP
-    // A paste into the name field (WM_PASTE) of this text: true lets it in
-    // (then as a key release would), false refuses it (the page beeped).
-    bool name_paste(const char* text);
+    // A paste into the name field (WM_PASTE) of this text, before the edit
+    // inserts it. True lets it in: text may have been converted in place as
+    // typing would convert it (type 1: 'A'-'F' to lower case), so the glue
+    // inserts text itself (EM_REPLACESEL, as the edit's paste would) rather
+    // than pass WM_PASTE on, and then calls name_key_up so that a gateway's
+    // key is derived as after a key release. False refuses it (the page
+    // beeped, the field stays as it was).
+    bool name_paste(char* text);
 
     // The key field (2115).
     void key_key_down();           // WM_KEYDOWN: the first one removes the mask
