@@ -25,7 +25,10 @@ public:
     // Key field k (1 to 4: 2116 to 2119).
     void key_key_down(int k);
     CharAction key_char(int k, char& c);
-    bool key_paste(int k, const char* text);  // true lets the paste in
+    // WM_PASTE of this clipboard text: true lets it in (in hex mode with its
+    // capitals made lower case here, in place: paste the text as it is left),
+    // false refuses it (the page beeped).
+    bool key_paste(int k, char* text);
     void key_cut_or_clear(int k);
 
     // The data-security box (2112), the radio buttons (2113, 2114), the

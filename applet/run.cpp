@@ -5,6 +5,7 @@
 
 #include "card_records.h"
 #include "discovery.h"
+#include "encryption_page.h"
 #include "format.h"
 #include "os.h"
 #include "page_record.h"
@@ -295,4 +296,5 @@ void restart_prompt(AppletHost& host) {
 void applet_reset() {
     adapter_found = 0;
     page_record_reset();
+    key_hex_mode = 0;
 }
