@@ -57,8 +57,3 @@ Win32Host host;
 }  // namespace
 
 AppletHost& win32_host() { return host; }
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) applet_instance = instance;
-    return TRUE;
-}

@@ -11,6 +11,11 @@
 
 extern "C" {
 
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) applet_instance = instance;
+    return TRUE;
+}
+
 LONG WINAPI CPlApplet(HWND window, UINT message, LPARAM, LPARAM parameter) {
     AppletHost& host = win32_host();
     switch (message) {

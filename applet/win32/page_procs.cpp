@@ -1,5 +1,5 @@
-// The property pages' procedures. Until a page has its own rules, it shows
-// its template and answers only what every page answers.
+// The property pages' procedures by template. A page without rules of its
+// own yet shows its template and answers only what every page answers.
 #include "page_procs.h"
 
 #include <commctrl.h>
@@ -22,4 +22,10 @@ INT_PTR CALLBACK template_page_proc(HWND page, UINT message, WPARAM, LPARAM lpar
 
 }  // namespace
 
-DLGPROC page_proc(unsigned) { return template_page_proc; }
+DLGPROC page_proc(unsigned dialog_id) {
+    switch (dialog_id) {
+    case IDD_BASIC: return basic_page_proc;
+    case IDD_ENCRYPTION: return encryption_page_proc;
+    default: return template_page_proc;
+    }
+}

@@ -5,6 +5,9 @@
 // The procedure for a page template (1201, 1203, 1204, 1205, 1207).
 DLGPROC page_proc(unsigned dialog_id);
 
+INT_PTR CALLBACK basic_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK encryption_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+
 // A page heard PSN_RESET: the user cancelled the sheet.
 void sheet_page_reset();
 

@@ -142,6 +142,19 @@ int combo_selection(HWND dialog, int id) {
 
 std::string message_box_text(HWND box) { return item_text(box, 0xFFFF); }
 
+void type_text(HWND dialog, int id, const std::string& text) {
+    HWND edit = GetDlgItem(dialog, id);
+    for (char c : text) {
+        const SHORT scan = VkKeyScanA(c);
+        const WPARAM key = scan == -1 ? 0 : LOBYTE(scan);
+        SendMessageA(edit, WM_KEYDOWN, key, 1);
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+        SendMessageA(edit, WM_KEYUP, key, 0xC0000001);
+    }
+}
+
+void clear_text(HWND dialog, int id) { SetDlgItemTextA(dialog, id, ""); }
+
 void press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 HWND sheet_page(HWND sheet) {

@@ -30,6 +30,13 @@ int combo_selection(HWND dialog, int id);
 // The text of a message box.
 std::string message_box_text(HWND box);
 
+// Types text into an edit control as the keyboard would: WM_KEYDOWN, WM_CHAR
+// and WM_KEYUP for each character (sent: the control's replacement procedure
+// handles each before the next).
+void type_text(HWND dialog, int id, const std::string& text);
+// Empties an edit control (WM_SETTEXT, no keystrokes).
+void clear_text(HWND dialog, int id);
+
 // Presses a button as a click would (posted: the press may open a modal
 // window, which a sent message would wait for).
 void press(HWND dialog, int id);

@@ -11,6 +11,7 @@
 #include <cpl.h>
 #include <prsht.h>
 
+#include <cstring>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -413,6 +414,215 @@ TEST_F(AppletCase, ControlLauncherRunsTheMailboxWithoutAWindow) {
     EXPECT_EQ(counters().last_action, 128u);
 }
 
+// ---- the Basic and Encryption pages for real ----
+
+const char MASK[] = "***********************************";
+
+// Ids of the two pages.
+enum {
+    BASIC_NAME = 2111,
+    BASIC_SECURITY = 2137,
+    BASIC_KEY = 2115,
+    ENC_SECURITY = 2112,
+    ENC_TX_KEY = 2120,
+    ENC_ALPHANUMERIC = 2113,
+    ENC_HEX = 2114,
+    ENC_KEY_1 = 2116,
+};
+
+// The record an Encryption text decodes to; magic 0 when it does not.
+EncryptionRecord decoded(const std::string& text) {
+    EncryptionRecord r{};
+    decode_valid_encryption_text(text.c_str(), &r);
+    return r;
+}
+
+std::string key_bytes(const EncryptionRecord& r, int k) {
+    return std::string(reinterpret_cast<const char*>(r.keys[k].material), r.keys[k].length);
+}
+
+// A profile 1 of the given type and name, configured, whose sheet the
+// profile dialog's Edit Profile opens.
+Adapter configured_profile(int type, const char* name, const std::string& encryption) {
+    Adapter a = network_adapter();
+    const std::string key = a.instance_key + "\\Config01";
+    reg_put_string(key, "ConfigName", name);
+    reg_put_dword(key, "NetworkType", type);
+    reg_put_string(key, "DesiredSSID", "lan");
+    reg_put_string(key, "Encryption", encryption);
+    // The root holds the current profile's copy: the active set.
+    reg_put_string(a.instance_key, "DesiredSSID", "lan");
+    reg_put_string(a.instance_key, "Encryption", encryption);
+    reg_put_dword(a.instance_key, "ConfigType", 1);
+    reg_put_dword(a.instance_key, "Configured", 1);
+    return a;
+}
+
+// Opens the sheet from the profile dialog; null when it did not come.
+HWND open_sheet(const std::string& caption) {
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    if (!dialog) return nullptr;
+    press(dialog, EDIT_PROFILE);
+    return wait_for_window(caption);
+}
+
+// OK in the sheet, then OK in the profile dialog that comes back.
+void ok_sheet_and_dialog(HWND sheet) {
+    press_sheet_button(sheet, PSBTN_OK);
+    ASSERT_TRUE(wait_until_gone(sheet));
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDOK);
+}
+
+// The answer to a refusal: its text, the box closed.
+std::string answer_message_box() {
+    HWND box = wait_for_message_box();
+    if (!box) return "<no message box>";
+    const std::string text = message_box_text(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    wait_until_gone(box);
+    return text;
+}
+
+// A user switching on encryption: profile dialog, Edit Profile, the
+// Encryption page, Enable Data Security, a key typed, OK and OK.
+TEST_F(AppletCase, EncryptionKeyTypedReachesTheRegistryAndTheCard) {
+    Adapter a = configured_profile(0, "Office", default_encryption_text);
+    ASSERT_TRUE(start_card());
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(item_checked(page, ENC_SECURITY));
+    EXPECT_FALSE(item_enabled(page, ENC_KEY_1));
+    press(page, ENC_SECURITY);
+    pump_for(300);
+    EXPECT_TRUE(item_checked(page, ENC_SECURITY));
+    EXPECT_TRUE(item_enabled(page, ENC_KEY_1));
+    type_text(page, ENC_KEY_1, "Secr3");
+    EXPECT_EQ(item_text(page, ENC_KEY_1), "Secr3");
+    screenshot(sheet, "encryption-page-typed");
+    ok_sheet_and_dialog(sheet);
+    ASSERT_TRUE(run.finish());
+
+    const std::string root = reg_get_string(a.instance_key, "Encryption");
+    EXPECT_EQ(reg_get_string(a.instance_key + "\\Config01", "Encryption"), root);
+    const EncryptionRecord r = decoded(root);
+    EXPECT_EQ(r.magic, ENCRYPTION_RECORD_MAGIC);
+    EXPECT_EQ(r.data_security, 1);
+    EXPECT_EQ(r.tx_key_index, 0);
+    EXPECT_EQ(key_bytes(r, 0), "Secr3");
+    EXPECT_EQ(encryption_record(), root);
+    EXPECT_EQ(counters().puts, 12u);
+}
+
+// Hex digits as typed, the mask of a stored key, Help of the page.
+TEST_F(AppletCase, EncryptionPageHexKeysAndMasks) {
+    EncryptionRecord stored;
+    init_encryption_record(&stored);
+    stored.data_security = 1;
+    stored.keys[0].length = 5;
+    std::memcpy(stored.keys[0].material, "abcde", 5);
+    char text[ENCRYPTION_TEXT_SIZE];
+    encode_encryption_text(&stored, text);
+    Adapter a = configured_profile(0, "Office", text);
+    HelpStandIn help;
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(item_checked(page, ENC_SECURITY));
+    EXPECT_EQ(item_text(page, ENC_KEY_1), MASK);
+    EXPECT_EQ(item_text(page, ENC_KEY_1 + 1), "");
+    screenshot(sheet, "encryption-page");
+
+    press(page, ENC_HEX);
+    pump_for(300);
+    EXPECT_TRUE(item_checked(page, ENC_HEX));
+    EXPECT_FALSE(item_checked(page, ENC_ALPHANUMERIC));
+    type_text(page, ENC_KEY_1 + 1, "A1B2C3D4E5");
+    EXPECT_EQ(item_text(page, ENC_KEY_1 + 1), "a1b2c3d4e5");
+    type_text(page, ENC_KEY_1 + 2, "g");
+    EXPECT_EQ(item_text(page, ENC_KEY_1 + 2), "");
+    EXPECT_EQ(item_text(page, ENC_KEY_1), MASK);  // untouched
+
+    press_sheet_button(sheet, PSBTN_HELP);
+    pump_for(500);
+    ASSERT_FALSE(help.requests().empty());
+    EXPECT_EQ(help.requests().back().command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(help.requests().back().data, 112u);
+
+    // The first key press in a masked field, an arrow even, empties it.
+    HWND key_1 = GetDlgItem(page, ENC_KEY_1);
+    SendMessageA(key_1, WM_KEYDOWN, VK_RIGHT, 1);
+    SendMessageA(key_1, WM_KEYUP, VK_RIGHT, 0xC0000001);
+    EXPECT_EQ(item_text(page, ENC_KEY_1), "");
+    type_text(page, ENC_KEY_1, "0102030405");
+    ok_sheet_and_dialog(sheet);
+    ASSERT_TRUE(run.finish());
+
+    const EncryptionRecord r = decoded(reg_get_string(a.instance_key, "Encryption"));
+    EXPECT_EQ(key_bytes(r, 0), std::string("\x01\x02\x03\x04\x05", 5));
+    EXPECT_EQ(key_bytes(r, 1), "\xA1\xB2\xC3\xD4\xE5");
+    EXPECT_EQ(r.keys[2].length, 0);
+}
+
+// A peer-to-peer profile's Basic page: "ANY" refused with its message, a
+// short key refused, the page staying until both are mended.
+TEST_F(AppletCase, PeerToPeerBasicPageRefusesAndAccepts) {
+    Adapter a = configured_profile(2, "Group", default_encryption_text);
+    HelpStandIn help;
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Group]");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet_tabs(sheet), (std::vector<std::string>{"Basic"}));
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(item_text(page, BASIC_NAME), "lan");
+    EXPECT_TRUE(item_visible(page, BASIC_SECURITY));
+    EXPECT_TRUE(item_visible(page, BASIC_KEY));
+    EXPECT_FALSE(item_checked(page, BASIC_SECURITY));
+    screenshot(sheet, "basic-page-peer-to-peer");
+
+    press_sheet_button(sheet, PSBTN_HELP);
+    pump_for(500);
+    ASSERT_FALSE(help.requests().empty());
+    EXPECT_EQ(help.requests().back().data, 106u);
+
+    clear_text(page, BASIC_NAME);
+    type_text(page, BASIC_NAME, "AnY");
+    press_sheet_button(sheet, PSBTN_OK);
+    EXPECT_EQ(answer_message_box(),
+              "Network Name 'ANY' is not valid in a Peer-to-Peer Group profile.");
+    EXPECT_TRUE(IsWindow(sheet));  // the page stays
+
+    clear_text(page, BASIC_NAME);
+    type_text(page, BASIC_NAME, "lab-2");
+    press(page, BASIC_SECURITY);
+    pump_for(300);
+    EXPECT_TRUE(item_enabled(page, BASIC_KEY));
+    type_text(page, BASIC_KEY, "abc");
+    press_sheet_button(sheet, PSBTN_OK);
+    EXPECT_EQ(answer_message_box(), "Use 5 printable characters (or 13 with Duocard (WEP 128))");
+    EXPECT_TRUE(IsWindow(sheet));
+
+    clear_text(page, BASIC_KEY);
+    type_text(page, BASIC_KEY, "abcde");
+    ok_sheet_and_dialog(sheet);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(reg_get_string(a.instance_key, "DesiredSSID"), "lab-2");
+    EXPECT_EQ(reg_get_string(a.instance_key, "OwnSSID"), "");
+    EXPECT_EQ(reg_get_dword(a.instance_key, "CreateIBSS"), 1);
+    const EncryptionRecord r = decoded(reg_get_string(a.instance_key, "Encryption"));
+    EXPECT_EQ(r.data_security, 1);
+    EXPECT_EQ(key_bytes(r, 0), "abcde");
+}
+
 // ---- each case in a child that sees its Windows version ----
 
 struct UnderCase {
@@ -428,6 +638,9 @@ const UnderCase UNDER_CASES[] = {
     {"xp_wrong_driver", "winxp", "WrongDriverReleaseShowsTheMessageAndNoDialog"},
     {"xp_cm_configure", "winxp", "CmConfigureSelectsProfileThreeWithoutAWindow"},
     {"xp_control_launcher", "winxp", "ControlLauncherRunsTheMailboxWithoutAWindow"},
+    {"xp_encryption_key_typed", "winxp", "EncryptionKeyTypedReachesTheRegistryAndTheCard"},
+    {"xp_encryption_hex_and_masks", "winxp", "EncryptionPageHexKeysAndMasks"},
+    {"xp_peer_to_peer_basic_page", "winxp", "PeerToPeerBasicPageRefusesAndAccepts"},
 };
 
 void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
