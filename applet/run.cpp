@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "admin_page.h"
 #include "card_records.h"
 #include "discovery.h"
 #include "encryption_page.h"
@@ -297,4 +298,6 @@ void applet_reset() {
     adapter_found = 0;
     page_record_reset();
     key_hex_mode = 0;
+    admin_mac_mode = 0;
+    admin_mac_at_showing[0] = '\0';
 }
