@@ -26,6 +26,9 @@ DLGPROC page_proc(unsigned dialog_id) {
     switch (dialog_id) {
     case IDD_BASIC: return basic_page_proc;
     case IDD_ENCRYPTION: return encryption_page_proc;
+    case IDD_ADVANCED: return advanced_page_proc;
+    case IDD_ADMIN: return admin_page_proc;
+    case IDD_ADAPTER: return adapter_page_proc;
     default: return template_page_proc;
     }
 }

@@ -7,6 +7,9 @@ DLGPROC page_proc(unsigned dialog_id);
 
 INT_PTR CALLBACK basic_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK encryption_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK advanced_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK admin_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK adapter_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam);
 
 // A page heard PSN_RESET: the user cancelled the sheet.
 void sheet_page_reset();

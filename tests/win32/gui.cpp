@@ -28,7 +28,15 @@ BOOL CALLBACK find_box(HWND window, LPARAM data) {
     if (pid != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
     char name[16];
     if (!GetClassNameA(window, name, sizeof name) || std::string(name) != "#32770") return TRUE;
-    if (!GetDlgItem(window, 0xFFFF)) return TRUE;
+    // The box's text is a static with id 0xFFFF (a dialog's unnamed group
+    // box has that id too, but is a button).
+    HWND text = GetDlgItem(window, 0xFFFF);
+    char kind[16];
+    if (!text || !GetClassNameA(text, kind, sizeof kind) || lstrcmpiA(kind, "Static") != 0)
+        return TRUE;
+    // A message box owns no dialog controls of the applet (a button id 1 or
+    // 2 it may have; nothing above).
+    if (GetDlgItem(window, 2100) || GetDlgItem(window, 1005)) return TRUE;
     *reinterpret_cast<HWND*>(data) = window;
     return FALSE;
 }

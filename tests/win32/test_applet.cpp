@@ -623,6 +623,114 @@ TEST_F(AppletCase, PeerToPeerBasicPageRefusesAndAccepts) {
     EXPECT_EQ(key_bytes(r, 0), "abcde");
 }
 
+// ---- the Advanced, Admin and Adapter pages for real ----
+
+const char RESTART_QUESTION[] =
+    "You must restart your computer before the new settings will take effect.\n\n"
+    "Do you want to restart your computer now?";
+
+// Answers the restart question with No (never Yes under Wine: it would end
+// every windowed process of the prefix, this test included).
+std::string answer_restart_no() {
+    HWND box = wait_for_message_box();
+    if (!box) return "<no message box>";
+    const std::string text = message_box_text(box);
+    PostMessageA(box, WM_COMMAND, text == RESTART_QUESTION ? IDNO : IDOK, 0);
+    wait_until_gone(box);
+    return text;
+}
+
+// NT 4: another interrupt on the Adapter page asks for a restart after OK.
+TEST_F(AppletCase, Nt4InterruptChangeAsksForARestart) {
+    Adapter a = install_adapter("nt40");
+    ASSERT_TRUE(start_card("RLORX521"));
+    const std::string key = a.instance_key + "\\Config01";
+    reg_put_string(key, "ConfigName", "Office");
+    reg_put_dword(key, "NetworkType", 0);
+    reg_put_dword(a.instance_key, "ConfigType", 1);
+    reg_put_dword(a.instance_key, "Configured", 1);
+    reg_put_dword(a.instance_key, "InterruptNumber", 5);
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 4, 0);
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    HWND interrupts = GetDlgItem(page, 2128);
+    EXPECT_EQ(combo_items(page, 2128)[combo_selection(page, 2128)], "5");
+    const LRESULT ten = SendMessageA(interrupts, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>("10"));
+    ASSERT_NE(ten, CB_ERR);
+    SendMessageA(interrupts, CB_SETCURSEL, ten, 0);
+    // What the list tells the box when the user picks from it.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(interrupts, &info))
+        SendMessageA(interrupts, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(info.hwndList));
+    ok_sheet_and_dialog(sheet);
+    EXPECT_EQ(answer_restart_no(), RESTART_QUESTION);
+    ASSERT_TRUE(run.finish());
+
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ASSERT_TRUE(reg_get_value(a.instance_key, "InterruptNumber", &type, &data));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(reg_get_dword(a.instance_key, "InterruptNumber"), 10);
+    SimCardControlAnswer answer{};
+    std::string error;
+    ASSERT_TRUE(simcard_read("RLORX521", 0, &answer, &error)) << error;
+    EXPECT_EQ(answer.counters.puts, 12u);
+}
+
+// Windows XP: no Adapter page, and the resources are not the applet's to write.
+TEST_F(AppletCase, XpSheetHasNoAdapterPageAndWritesNoResources) {
+    Adapter a = configured_profile(0, "Office", default_encryption_text);
+    ASSERT_TRUE(start_card());
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet_tabs(sheet).size(), 4u);
+    ok_sheet_and_dialog(sheet);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(reg_get_dword(a.instance_key, "Configured"), 1);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "IoBaseAddress"), -1);
+    EXPECT_EQ(reg_get_dword(a.instance_key, "InterruptNumber"), -1);
+}
+
+// The Admin page's locally administered address typed for real: a group
+// address refused with its message, a valid one taken lower case, and the
+// restart question after OK.
+TEST_F(AppletCase, AdminPageMacAddressTypedForReal) {
+    Adapter a = configured_profile(0, "Office", default_encryption_text);
+    ASSERT_TRUE(start_card());
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(item_visible(page, 2126));
+    EXPECT_TRUE(item_checked(page, 1103));
+    EXPECT_FALSE(item_enabled(page, 2126));
+    press(page, 1104);
+    pump_for(300);
+    EXPECT_TRUE(item_enabled(page, 2126));
+    type_text(page, 2126, "01601D03BC3A");
+    EXPECT_EQ(item_text(page, 2126), "01601d03bc3a");
+    screenshot(sheet, "admin-page");
+    press_sheet_button(sheet, PSBTN_OK);
+    EXPECT_EQ(answer_message_box(),
+              "Please enter a valid Local MAC Address.\nExample: 02601D03BC3A");
+    EXPECT_TRUE(IsWindow(sheet));
+    clear_text(page, 2126);
+    type_text(page, 2126, "02601D03BC3A");
+    ok_sheet_and_dialog(sheet);
+    EXPECT_EQ(answer_restart_no(), RESTART_QUESTION);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(reg_get_string(a.instance_key, "NetworkAddress"), "02601d03bc3a");
+}
+
 // ---- each case in a child that sees its Windows version ----
 
 struct UnderCase {
@@ -641,6 +749,9 @@ const UnderCase UNDER_CASES[] = {
     {"xp_encryption_key_typed", "winxp", "EncryptionKeyTypedReachesTheRegistryAndTheCard"},
     {"xp_encryption_hex_and_masks", "winxp", "EncryptionPageHexKeysAndMasks"},
     {"xp_peer_to_peer_basic_page", "winxp", "PeerToPeerBasicPageRefusesAndAccepts"},
+    {"nt4_interrupt_restart", "nt40", "Nt4InterruptChangeAsksForARestart"},
+    {"xp_no_adapter_page", "winxp", "XpSheetHasNoAdapterPageAndWritesNoResources"},
+    {"xp_admin_mac_address", "winxp", "AdminPageMacAddressTypedForReal"},
 };
 
 void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }

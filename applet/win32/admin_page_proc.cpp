@@ -1,0 +1,71 @@
+// Window glue of the Admin page (1205): the distance buttons, the MAC
+// address buttons and field.
+#include "admin_page.h"
+#include "help.h"
+#include "page_window.h"
+#include "resource.h"
+
+namespace {
+
+const DWORD HELP_PAIRS[] = {
+    1103, 0x84B5044F, 1100, 0x84B5044C, 1101, 0x84B5044D, 1102, 0x84B5044E,
+    1104, 0x84B50450, 2126, 0x84B5084E, 2130, 0x84B50852, 0,    0,
+};
+enum { MAC_DEFAULT = 1103, MAC_ASSIGNED = 1104, MAC_FIELD = 2126 };
+const int CONTROLS[] = {1100, 1101, 1102, MAC_DEFAULT, MAC_ASSIGNED, MAC_FIELD};
+
+typedef PageWindow<AdminPage, 6> AdminWindow;
+PageSlot<AdminWindow> slot;
+
+LRESULT CALLBACK control_proc(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    const Subclassed* entry =
+        slot.current ? find_subclassed(slot.current->controls, control) : nullptr;
+    if (!entry) return DefWindowProcA(control, message, wparam, lparam);
+    AdminPage& page = slot.current->logic;
+    if (entry->id == MAC_FIELD) {
+        if (message == WM_CHAR) {
+            char c = static_cast<char>(wparam);
+            if (page.mac_char(c) == CHAR_DROP) return 0;
+            wparam = static_cast<unsigned char>(c);
+        } else if (message == WM_PASTE) {
+            // The field takes only what could be typed into it.
+            char text[256];
+            if (clipboard_text(control, text, sizeof text)) {
+                bool allowed = true;
+                for (char* p = text; *p && allowed; ++p) allowed = page.mac_char(*p) == CHAR_PASS;
+                if (allowed)
+                    SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+            }
+            return 0;
+        }
+    } else if (message == BM_SETCHECK && wparam == BST_CHECKED) {
+        if (entry->id == MAC_DEFAULT) page.default_set_check(true);
+        if (entry->id == MAC_ASSIGNED) page.assigned_set_check(true);
+    }
+    if (message == WM_CAPTURECHANGED && entry->id != MAC_FIELD) page.clicked();
+    return CallWindowProcA(entry->saved, control, message, wparam, lparam);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK admin_page_proc(HWND page, UINT message, WPARAM, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        AdminWindow* window = slot.create(page, CONTROLS);
+        subclass_controls(page, window->controls, control_proc);
+        window->logic.init();
+        return TRUE;
+    }
+    case WM_NOTIFY:
+        if (!slot.current || !lparam) return FALSE;
+        return page_notify(page, slot.current->logic, reinterpret_cast<NMHDR*>(lparam));
+    case WM_HELP: return open_context_help(reinterpret_cast<HELPINFO*>(lparam), HELP_PAIRS);
+    // Answered and nothing more: the page shows no context menu.
+    case WM_CONTEXTMENU: return TRUE;
+    case WM_DESTROY:
+        if (slot.current) restore_controls(slot.current->controls);
+        slot.current = nullptr;
+        return TRUE;
+    default: return FALSE;
+    }
+}
