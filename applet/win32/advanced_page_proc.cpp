@@ -27,21 +27,5 @@ LRESULT CALLBACK control_proc(HWND control, UINT message, WPARAM wparam, LPARAM 
 }  // namespace
 
 INT_PTR CALLBACK advanced_page_proc(HWND page, UINT message, WPARAM, LPARAM lparam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        AdvancedWindow* window = slot.create(page, CONTROLS);
-        subclass_controls(page, window->controls, control_proc);
-        window->logic.init();
-        return TRUE;
-    }
-    case WM_NOTIFY:
-        if (!slot.current || !lparam) return FALSE;
-        return page_notify(page, slot.current->logic, reinterpret_cast<NMHDR*>(lparam));
-    case WM_HELP: return open_context_help(reinterpret_cast<HELPINFO*>(lparam), HELP_PAIRS);
-    case WM_DESTROY:
-        if (slot.current) restore_controls(slot.current->controls);
-        slot.current = nullptr;
-        return TRUE;
-    default: return FALSE;
-    }
+    return page_dialog(slot, page, message, lparam, CONTROLS, control_proc, HELP_PAIRS);
 }

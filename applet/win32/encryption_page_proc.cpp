@@ -10,6 +10,7 @@
 #include "encryption_page.h"
 #include "help.h"
 #include "page_procs.h"
+#include "page_window.h"
 #include "resource.h"
 #include "subclass.h"
 #include "window_view.h"
@@ -117,18 +118,7 @@ BOOL on_init(HWND page) {
 }
 
 BOOL on_notify(HWND page, const NMHDR* header) {
-    if (!current) return FALSE;
-    switch (header->code) {
-    case PSN_SETACTIVE:
-        current->logic.set_active();
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);
-        return TRUE;
-    case PSN_KILLACTIVE:
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, current->logic.kill_active() ? FALSE : TRUE);
-        return TRUE;
-    case PSN_HELP: current->logic.help(); return TRUE;
-    default: return page_common(page, WM_NOTIFY, reinterpret_cast<LPARAM>(header));
-    }
+    return current ? page_notify(page, current->logic, header) : FALSE;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <new>
 
+#include "help.h"
 #include "page_procs.h"
 #include "subclass.h"
 #include "window_view.h"
@@ -56,5 +57,31 @@ BOOL page_notify(HWND page, Logic& logic, const NMHDR* header) {
         return TRUE;
     case PSN_HELP: logic.help(); return TRUE;
     default: return page_common(page, WM_NOTIFY, reinterpret_cast<LPARAM>(header));
+    }
+}
+
+// The whole dialog procedure of a page whose glue is its controls' replacement
+// procedure alone: creation (subclass, then the logic), the notifications,
+// context help, and the saved procedures put back at destruction.
+template <typename Window, unsigned Controls>
+INT_PTR page_dialog(PageSlot<Window>& slot, HWND page, UINT message, LPARAM lparam,
+                    const int (&controls)[Controls], WNDPROC control_proc,
+                    const DWORD* help_pairs) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        Window* window = slot.create(page, controls);
+        subclass_controls(page, window->controls, control_proc);
+        window->logic.init();
+        return TRUE;
+    }
+    case WM_NOTIFY:
+        if (!slot.current || !lparam) return FALSE;
+        return page_notify(page, slot.current->logic, reinterpret_cast<NMHDR*>(lparam));
+    case WM_HELP: return open_context_help(reinterpret_cast<HELPINFO*>(lparam), help_pairs);
+    case WM_DESTROY:
+        if (slot.current) restore_controls(slot.current->controls);
+        slot.current = nullptr;
+        return TRUE;
+    default: return FALSE;
     }
 }
