@@ -118,6 +118,7 @@ HWND wait_for_message_box(DWORD timeout_ms) {
 
 std::string window_text(HWND window) {
     char text[1024];
+    if (!window) return "<no window>";
     const int n = GetWindowTextA(window, text, sizeof text);
     return std::string(text, n > 0 ? n : 0);
 }

@@ -731,6 +731,41 @@ TEST_F(AppletCase, AdminPageMacAddressTypedForReal) {
     EXPECT_EQ(reg_get_string(a.instance_key, "NetworkAddress"), "02601d03bc3a");
 }
 
+// Under the Softex card services the card's own address is theirs: the Admin
+// page shows no MAC group, its leaving neither checks nor stores an address
+// (an invalid one stored stays as it is), and nothing asks for a restart.
+TEST_F(AppletCase, AdminPageUnderSoftexHidesTheMacGroup) {
+    Adapter a = configured_profile(0, "Office", default_encryption_text);
+    reg_put_dword(a.instance_key, "SoftexPcmcia", 1);
+    reg_put_string(a.instance_key, "NetworkAddress", "0123");
+    reg_put_string(a.instance_key + "\\Config01", "NetworkAddress", "0123");
+    ASSERT_TRUE(start_card());
+    ControlPanelRun run(applet_);
+    HWND sheet = open_sheet("Edit Configuration [Office]");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
+    HWND page = sheet_page(sheet);
+    ASSERT_NE(page, nullptr);
+    for (int id : {2134, 1103, 1104, 2126}) EXPECT_FALSE(item_visible(page, id)) << id;
+    EXPECT_TRUE(item_visible(page, 1101));
+    press(page, 1101);
+    pump_for(300);
+    screenshot(sheet, "admin-page-softex");
+    press_sheet_button(sheet, PSBTN_OK);
+    ASSERT_TRUE(wait_until_gone(sheet)) << message_box_text(wait_for_message_box(500));
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDOK);
+    // No restart question (bit 0 stays clear).
+    HWND box = wait_for_message_box(1500);
+    EXPECT_EQ(box, nullptr) << message_box_text(box);
+    if (box) PostMessageA(box, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(reg_get_dword(a.instance_key, "SystemScale"), 2);
+    EXPECT_EQ(reg_get_string(a.instance_key, "NetworkAddress"), "0123");
+    EXPECT_EQ(reg_get_string(a.instance_key + "\\Config01", "NetworkAddress"), "0123");
+}
+
 // ---- each case in a child that sees its Windows version ----
 
 struct UnderCase {
@@ -752,6 +787,7 @@ const UnderCase UNDER_CASES[] = {
     {"nt4_interrupt_restart", "nt40", "Nt4InterruptChangeAsksForARestart"},
     {"xp_no_adapter_page", "winxp", "XpSheetHasNoAdapterPageAndWritesNoResources"},
     {"xp_admin_mac_address", "winxp", "AdminPageMacAddressTypedForReal"},
+    {"xp_admin_softex", "winxp", "AdminPageUnderSoftexHidesTheMacGroup"},
 };
 
 void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
