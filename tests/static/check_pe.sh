@@ -1,16 +1,22 @@
 #!/bin/bash
 # Static checks of a release binary that cannot run here:
-#   check_pe.sh [--version A.B.C.D] [--exact-exports] FILE ALLOWED_IMPORTS [EXPORT ...]
+#   check_pe.sh [--version A.B.C.D] [--description TEXT] [--exact-exports]
+#               [--entry-export NAME] FILE ALLOWED_IMPORTS [EXPORT ...]
 # PE32 (i686), subsystem 4.0, imports only from system DLLs and only
 # functions on the allow-list, the given exports spelled exactly (and, with
-# --exact-exports, no other), and a version resource whose file and product
-# versions are A.B.C.D.
+# --exact-exports, no other), a version resource whose file and product
+# versions are A.B.C.D and whose FileDescription is TEXT, and, with
+# --entry-export, an image entry point that is the export NAME itself.
 set -u
 version=
+description=
+entry_export=
 exact=false
 while [ $# -gt 0 ]; do
     case $1 in
     --version) version=$2; shift 2 ;;
+    --description) description=$2; shift 2 ;;
+    --entry-export) entry_export=$2; shift 2 ;;
     --exact-exports) exact=true; shift ;;
     *) break ;;
     esac
@@ -62,6 +68,26 @@ if $exact; then
     done <<<"$exported"
 fi
 
+if [ -n "$entry_export" ]; then
+    # The export's index in the name table is its index in the address table.
+    index=$(awk -v name="$entry_export" '/\[Ordinal\/Name Pointer\] Table/{t=1;next}
+        t&&/^\t\[/&&$NF==name{line=$0; gsub(/[][]/," ",line); split(line,f," "); print f[1]; exit}' \
+        <<<"$headers")
+    rva=$(awk -v i="$index" '/Export RVA/{line=$0; gsub(/[][+]/," ",line); split(line,f," ");
+        if (f[1]==i) {print f[4]; exit}}' <<<"$headers")
+    entry=$(awk '/^AddressOfEntryPoint/{print $2}' <<<"$headers")
+    if [ -z "$index" ] || [ -z "$rva" ]; then
+        say "has no export $entry_export to be its entry point"
+        fail=1
+    elif [ $((16#$entry)) != $((16#$rva)) ]; then
+        say "entry point $entry is not $entry_export ($rva)"
+        fail=1
+    fi
+fi
+
+# The whole file as one line of hex bytes, for the resource checks.
+bytes=$(od -An -tx1 -v -w16777216 "$file")
+
 if [ -n "$version" ]; then
     # VS_FIXEDFILEINFO: signature, structure version, then file and product
     # version, each as two little-endian dwords (A.B and C.D).
@@ -69,8 +95,18 @@ if [ -n "$version" ]; then
     word() { printf '%02x %02x' $(($1 & 255)) $(($1 >> 8)); }
     pair="$(word "$b") $(word "$a") $(word "$d") $(word "$c")"
     fixed="bd 04 ef fe 00 00 01 00 $pair $pair"
-    if ! od -An -tx1 -v -w16777216 "$file" | grep -q "$fixed"; then
+    if ! grep -q "$fixed" <<<"$bytes"; then
         say "has no version resource for $version"
+        fail=1
+    fi
+fi
+
+if [ -n "$description" ]; then
+    # A String of the version resource: its key in UTF-16, zero, padding to
+    # a 32-bit boundary, then the value in UTF-16 and its zero.
+    utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v -w16777216; }
+    if ! grep -Eq "$(utf16 FileDescription)( 00 00){1,2}$(utf16 "$description") 00 00" <<<"$bytes"; then
+        say "has no FileDescription \"$description\" in its version resource"
         fail=1
     fi
 fi
