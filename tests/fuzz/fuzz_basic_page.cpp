@@ -17,6 +17,7 @@
 
 #include "basic_page.h"
 #include "encryption.h"
+#include "fuzz_buffer.h"
 #include "library_state.h"
 #include "page_record.h"
 #include "resource.h"
@@ -45,13 +46,7 @@ public:
     int messages = 0;
 
     unsigned get_text(int id, char* buffer, unsigned size) override {
-        check(size > 0);
-        const std::string& text = texts[id];
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        // All of what the caller says it has: ASan sees a wrong size.
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, texts[id]);
     }
     void set_text(int id, const char* text) override {
         const size_t n = std::strlen(text);
@@ -72,13 +67,8 @@ public:
     int list_selection(int) override { return -1; }
     void list_select(int, int) override {}
     unsigned load_string(uint16_t id, char* buffer, unsigned size) override {
-        check(size > 0);
         auto it = strings.find(id);
-        const std::string text = it == strings.end() ? "" : it->second;
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, it == strings.end() ? std::string() : it->second);
     }
     MessageAnswer message(uint16_t, uint16_t, MessageKind, bool) override {
         ++messages;

@@ -18,6 +18,7 @@
 
 #include "encryption.h"
 #include "encryption_page.h"
+#include "fuzz_buffer.h"
 #include "library_state.h"
 #include "page_record.h"
 #include "resource.h"
@@ -56,13 +57,7 @@ public:
     int messages = 0;
 
     unsigned get_text(int id, char* buffer, unsigned size) override {
-        check(size > 0);
-        const std::string& text = texts[id];
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        // All of what the caller says it has: ASan sees a wrong size.
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, texts[id]);
     }
     void set_text(int id, const char* text) override {
         const size_t n = std::strlen(text);
@@ -99,13 +94,8 @@ public:
         selection = index >= 0 && index < items ? index : -1;
     }
     unsigned load_string(uint16_t id, char* buffer, unsigned size) override {
-        check(size > 0);
         auto it = strings.find(id);
-        const std::string text = it == strings.end() ? "" : it->second;
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, it == strings.end() ? std::string() : it->second);
     }
     MessageAnswer message(uint16_t id, uint16_t caption, MessageKind kind, bool owned) override {
         check(id == IDS_KEYS_MISSING || id == IDS_TX_KEY_EMPTY);

@@ -19,6 +19,7 @@
 #include "adapter_page.h"
 #include "admin_page.h"
 #include "advanced_page.h"
+#include "fuzz_buffer.h"
 #include "library_state.h"
 #include "network_types.h"
 #include "page_record.h"
@@ -48,13 +49,7 @@ public:
     int beeps = 0;
 
     unsigned get_text(int id, char* buffer, unsigned size) override {
-        check(size > 0);
-        const std::string& text = texts[id];
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        // All of what the caller says it has: ASan sees a wrong size.
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, texts[id]);
     }
     void set_text(int id, const char* text) override {
         const size_t n = std::strlen(text);
@@ -89,13 +84,8 @@ public:
         selections[id] = index;
     }
     unsigned load_string(uint16_t id, char* buffer, unsigned size) override {
-        check(size > 0);
         auto it = strings.find(id);
-        const std::string text = it == strings.end() ? "" : it->second;
-        const unsigned n = text.size() < size - 1 ? static_cast<unsigned>(text.size()) : size - 1;
-        std::memcpy(buffer, text.data(), n);
-        std::memset(buffer + n, 0, size - n);
-        return n;
+        return fill_buffer(buffer, size, it == strings.end() ? std::string() : it->second);
     }
     MessageAnswer message(uint16_t text_id, uint16_t caption_id, MessageKind kind,
                           bool owned) override {

@@ -49,6 +49,17 @@ std::string dist_dir() {
     return program_dir();
 }
 
+std::string self_path() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, n > 0 && n < sizeof path ? n : 0);
+}
+
+std::string self_name() {
+    const std::string path = self_path();
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
 void set_windows_version(const std::string& program, const std::string& version) {
     const std::string key = "Software\\Wine\\AppDefaults\\" + program;
     HKEY k;

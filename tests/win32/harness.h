@@ -22,6 +22,11 @@ struct ProcessResult {
 // version removes the setting.
 void set_windows_version(const std::string& program, const std::string& version);
 
+// This test program's own path, and its file name (what its per-program
+// Windows version is set under).
+std::string self_path();
+std::string self_name();
+
 // Runs a program with the given arguments (quoted as the C runtime splits
 // them) and waits for it.
 ProcessResult run_program(const std::string& path, const std::vector<std::string>& arguments,

@@ -44,17 +44,6 @@ enum {
 
 bool in_child() { return GetEnvironmentVariableA(CHILD_VARIABLE, nullptr, 0) > 0; }
 
-std::string self_path() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n);
-}
-
-std::string self_name() {
-    const std::string path = self_path();
-    return path.substr(path.find_last_of("\\/") + 1);
-}
-
 // Where the cases leave their screenshots (SCREENSHOTS), if anywhere.
 void screenshot(HWND window, const std::string& name) {
     char dir[MAX_PATH];

@@ -39,17 +39,6 @@ std::string guide_path() {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-std::string self_path() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n);
-}
-
-std::string self_name() {
-    const std::string path = self_path();
-    return path.substr(path.find_last_of("\\/") + 1);
-}
-
 std::string system_directory() {
     char path[MAX_PATH];
     const UINT n = GetSystemDirectoryA(path, sizeof path);

@@ -24,17 +24,6 @@ std::string environment(const char* name) {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-std::string self_path() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, n);
-}
-
-std::string self_name() {
-    std::string p = self_path();
-    return p.substr(p.find_last_of("\\/") + 1);
-}
-
 // Runs one child test of this program under a Windows version.
 DWORD run_child(const std::string& version, const std::string& test,
                 const std::string& text = std::string()) {
