@@ -15,7 +15,7 @@ const uint32_t interrupt_table[INTERRUPT_COUNT] = {3, 4, 5, 7, 9, 10, 11, 12, 15
 
 namespace {
 
-enum : unsigned { HELP_TEXT_SIZE = 512, ITEM_TEXT_SIZE = 16 };
+enum : unsigned { ITEM_TEXT_SIZE = 16 };
 
 unsigned find_index(const uint32_t* table, unsigned count, uint32_t value, unsigned fallback) {
     for (unsigned i = 0; i < count; ++i)
@@ -70,11 +70,7 @@ uint32_t interrupt_at(int selection) {
 void AdapterPage::init() {
     fill_list(view_, IDC_ADAPTER_IO_BASE, IDS_IO_BASE_FIRST, IO_BASE_COUNT);
     fill_list(view_, IDC_ADAPTER_INTERRUPT, IDS_INTERRUPT_FIRST, INTERRUPT_COUNT);
-    char text[HELP_TEXT_SIZE];
-    if (view_.load_string(IDS_HELP_ADAPTER, text, sizeof text) != 0) {
-        text[sizeof text - 1] = '\0';
-        view_.set_text(IDC_ADAPTER_HELP_TEXT, text);
-    }
+    show_help_text(view_, IDC_ADAPTER_HELP_TEXT, IDS_HELP_ADAPTER);
     io_base_at_creation_ = active_configuration.io_base_address;
     interrupt_at_creation_ = active_configuration.interrupt_number;
 }

@@ -15,7 +15,6 @@ namespace {
 enum : unsigned {
     MAC_DIGITS = 12,
     MAC_BYTES = MAC_DIGITS / 2,
-    HELP_TEXT_SIZE = 512,
 };
 
 enum : uint8_t {
@@ -73,9 +72,7 @@ int check_local_mac(View& view) {
 
 void AdminPage::init() {
     view_.limit_text(IDC_ADMIN_MAC, MAC_DIGITS);
-    char help[HELP_TEXT_SIZE];
-    if (view_.load_string(IDS_HELP_ADMIN, help, sizeof help) != 0)
-        view_.set_text(IDC_ADMIN_HELP_TEXT, help);
+    show_help_text(view_, IDC_ADMIN_HELP_TEXT, IDS_HELP_ADMIN);
     if (mac_group_shown()) {
         const int ids[] = {IDC_ADMIN_MAC_GROUP, IDC_ADMIN_MAC_DEFAULT, IDC_ADMIN_MAC_ASSIGNED,
                            IDC_ADMIN_MAC};

@@ -18,7 +18,6 @@ enum : unsigned {
     // A key field can hold more than its limit (a program's WM_SETTEXT):
     // read it whole to judge it by its real length.
     KEY_READ_SIZE = 256,
-    HELP_TEXT_SIZE = 512,
     WARNING_SIZE = 256,
 };
 
@@ -133,11 +132,7 @@ void BasicPage::init() {
         view_.show(IDC_BASIC_KEY_LABEL, true);
         view_.show(IDC_BASIC_KEY, true);
     }
-    if (help_id != 0) {
-        char text[HELP_TEXT_SIZE];
-        if (view_.load_string(help_id, text, sizeof text) != 0)
-            view_.set_text(IDC_BASIC_HELP_TEXT, text);
-    }
+    if (help_id != 0) show_help_text(view_, IDC_BASIC_HELP_TEXT, help_id);
     name_typed_ = false;
 }
 

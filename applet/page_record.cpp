@@ -6,6 +6,13 @@
 
 EncryptionRecord page_record;
 
+namespace {
+
+// The longest help text of the string table, with room to spare.
+enum : unsigned { HELP_TEXT_SIZE = 512 };
+
+}  // namespace
+
 const char KEY_MASK[] = "***********************************";
 
 void load_page_record() {
@@ -30,3 +37,10 @@ void store_page_record() {
 }
 
 void page_record_reset() { std::memset(&page_record, 0, sizeof page_record); }
+
+void show_help_text(View& view, int control, uint16_t string_id) {
+    char text[HELP_TEXT_SIZE];
+    if (view.load_string(string_id, text, sizeof text) == 0) return;
+    text[sizeof text - 1] = '\0';
+    view.set_text(control, text);
+}

@@ -1,10 +1,11 @@
 // What the property pages share: the encryption record they edit (its
-// address is every page's parameter and the Control Panel's applet data), and
-// how a page answers a character typed into one of its fields.
+// address is every page's parameter and the Control Panel's applet data), how
+// a page answers a character typed into one of its fields, and its help text.
 #pragma once
 #include <cstdint>
 
 #include "encryption.h"
+#include "view.h"
 
 // The record the Basic and Encryption pages decode at each showing and encode
 // at each accepted leaving.
@@ -25,6 +26,10 @@ enum CharAction {
 void load_page_record();
 // Encodes page_record into the Encryption text of the active configuration.
 void store_page_record();
+
+// The page's help text from the string table into its text area; a string
+// the table lacks leaves the area as the template has it.
+void show_help_text(View& view, int control, uint16_t string_id);
 
 // Back to a freshly loaded applet (tests).
 void page_record_reset();

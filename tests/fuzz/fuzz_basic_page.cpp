@@ -17,7 +17,7 @@
 
 #include "basic_page.h"
 #include "encryption.h"
-#include "fuzz_buffer.h"
+#include "fuzz_pages.h"
 #include "library_state.h"
 #include "page_record.h"
 #include "resource.h"
@@ -112,39 +112,6 @@ void fill_field(FuzzedDataProvider& in, char (&field)[CONFIG_TEXT_SIZE]) {
     const size_t n = text.size() < CONFIG_TEXT_SIZE ? text.size() : CONFIG_TEXT_SIZE;
     std::memset(field, 0, sizeof field);
     std::memcpy(field, text.data(), n);
-}
-
-// An Encryption text: any bytes, or a record of any content encoded (valid
-// magic or not), or one character too few or too many.
-void fill_encryption(FuzzedDataProvider& in) {
-    char* field = active_configuration.encryption;
-    switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: {
-        const std::string text = in.ConsumeRandomLengthString(CONFIG_TEXT_SIZE - 1);
-        std::memset(field, 0, CONFIG_TEXT_SIZE);
-        std::memcpy(field, text.data(), text.size());
-        break;
-    }
-    default: {
-        uint8_t bytes[ENCRYPTION_RECORD_SIZE] = {};
-        const std::vector<uint8_t> given = in.ConsumeBytes<uint8_t>(ENCRYPTION_RECORD_SIZE);
-        if (!given.empty()) std::memcpy(bytes, given.data(), given.size());
-        if (in.ConsumeBool()) {
-            const uint32_t magic = ENCRYPTION_RECORD_MAGIC;
-            for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(magic >> (8 * i));
-        }
-        char text[ENCRYPTION_TEXT_SIZE + 1] = {};
-        encode_encryption_record(scramble_key_string, text, ENCRYPTION_TEXT_SIZE, bytes,
-                                 sizeof bytes);
-        if (in.ConsumeBool())
-            text[ENCRYPTION_TEXT_LENGTH - 1] = '\0';
-        else if (in.ConsumeBool())
-            text[ENCRYPTION_TEXT_LENGTH] = '&';
-        std::memset(field, 0, CONFIG_TEXT_SIZE);
-        std::memcpy(field, text, std::strlen(text));
-        break;
-    }
-    }
 }
 
 uint32_t fuzz_type(FuzzedDataProvider& in) {

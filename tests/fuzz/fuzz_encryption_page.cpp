@@ -18,7 +18,7 @@
 
 #include "encryption.h"
 #include "encryption_page.h"
-#include "fuzz_buffer.h"
+#include "fuzz_pages.h"
 #include "library_state.h"
 #include "page_record.h"
 #include "resource.h"
@@ -142,39 +142,6 @@ void shown(Model& model) {
     std::memset(model.edited, 0, sizeof model.edited);
     check(page_record.tx_key_index < KEY_SLOT_COUNT);
     check(page_record.magic == ENCRYPTION_RECORD_MAGIC);
-}
-
-// An Encryption text: any bytes, or a record of any content encoded (valid
-// magic or not), or one character too few or too many.
-void fill_encryption(FuzzedDataProvider& in) {
-    char* field = active_configuration.encryption;
-    switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: {
-        const std::string text = in.ConsumeRandomLengthString(CONFIG_TEXT_SIZE - 1);
-        std::memset(field, 0, CONFIG_TEXT_SIZE);
-        std::memcpy(field, text.data(), text.size());
-        break;
-    }
-    default: {
-        uint8_t bytes[ENCRYPTION_RECORD_SIZE] = {};
-        const std::vector<uint8_t> given = in.ConsumeBytes<uint8_t>(ENCRYPTION_RECORD_SIZE);
-        if (!given.empty()) std::memcpy(bytes, given.data(), given.size());
-        if (in.ConsumeBool()) {
-            const uint32_t magic = ENCRYPTION_RECORD_MAGIC;
-            for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(magic >> (8 * i));
-        }
-        char text[ENCRYPTION_TEXT_SIZE + 1] = {};
-        encode_encryption_record(scramble_key_string, text, ENCRYPTION_TEXT_SIZE, bytes,
-                                 sizeof bytes);
-        if (in.ConsumeBool())
-            text[ENCRYPTION_TEXT_LENGTH - 1] = '\0';
-        else if (in.ConsumeBool())
-            text[ENCRYPTION_TEXT_LENGTH] = '&';
-        std::memset(field, 0, CONFIG_TEXT_SIZE);
-        std::memcpy(field, text, std::strlen(text));
-        break;
-    }
-    }
 }
 
 // Strings the page loads, of any length (the composed warnings' starts too).

@@ -19,7 +19,7 @@
 #include "adapter_page.h"
 #include "admin_page.h"
 #include "advanced_page.h"
-#include "fuzz_buffer.h"
+#include "fuzz_pages.h"
 #include "library_state.h"
 #include "network_types.h"
 #include "page_record.h"

@@ -170,6 +170,21 @@ HWND sheet_page(HWND sheet) {
     return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
+HWND select_page(HWND sheet, int index, std::string* refusal) {
+    // With a time limit: a refusing page's modal box would hold a plain
+    // SendMessage until someone answered it.
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(sheet, PSM_SETCURSEL, index, 0, SMTO_NORMAL, 3000, &result))
+        return sheet_page(sheet);
+    HWND box = wait_for_message_box(2000);
+    if (refusal) *refusal = box ? message_box_text(box) : "<no answer and no message box>";
+    if (box) {
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        wait_until_gone(box);
+    }
+    return nullptr;
+}
+
 std::vector<std::string> sheet_tabs(HWND sheet) {
     HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
     std::vector<std::string> names;

@@ -42,6 +42,10 @@ void clear_text(HWND dialog, int id);
 void press(HWND dialog, int id);
 // A property sheet's current page and its tab titles.
 HWND sheet_page(HWND sheet);
+// Shows the sheet's page `index` as a click on its tab would, and returns it.
+// When the page being left refuses with a message box, the box is answered
+// with OK, its text goes to *refusal (when given) and the result is null.
+HWND select_page(HWND sheet, int index, std::string* refusal = nullptr);
 std::vector<std::string> sheet_tabs(HWND sheet);
 // Presses a property sheet button (PSBTN_OK, PSBTN_CANCEL, PSBTN_HELP).
 void press_sheet_button(HWND sheet, int button);

@@ -271,7 +271,7 @@ TEST_F(AppletCase, EditProfileThenOkSendsTheProfileToTheCard) {
     // Every page as the user would see it.
     const char* const pages[] = {"basic", "encryption", "advanced", "admin"};
     for (int i = 3; i >= 0; --i) {
-        SendMessageA(sheet, PSM_SETCURSEL, i, 0);
+        ASSERT_NE(select_page(sheet, i), nullptr) << pages[i];
         screenshot(sheet, std::string("page-") + pages[i]);
     }
     press_sheet_button(sheet, PSBTN_OK);
@@ -316,7 +316,7 @@ TEST_F(AppletCase, Nt4SheetEndsWithTheAdapterPage) {
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet_tabs(sheet),
               (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin", "Adapter"}));
-    SendMessageA(sheet, PSM_SETCURSEL, 4, 0);
+    ASSERT_NE(select_page(sheet, 4), nullptr);
     screenshot(sheet, "page-adapter");
     press_sheet_button(sheet, PSBTN_CANCEL);
     ASSERT_TRUE(wait_until_gone(sheet));
@@ -482,9 +482,9 @@ TEST_F(AppletCase, EncryptionKeyTypedReachesTheRegistryAndTheCard) {
     ControlPanelRun run(applet_);
     HWND sheet = open_sheet("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 1, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     EXPECT_FALSE(item_checked(page, ENC_SECURITY));
     EXPECT_FALSE(item_enabled(page, ENC_KEY_1));
     press(page, ENC_SECURITY);
@@ -522,9 +522,9 @@ TEST_F(AppletCase, EncryptionPageHexKeysAndMasks) {
     ControlPanelRun run(applet_);
     HWND sheet = open_sheet("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 1, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     EXPECT_TRUE(item_checked(page, ENC_SECURITY));
     EXPECT_EQ(item_text(page, ENC_KEY_1), MASK);
     EXPECT_EQ(item_text(page, ENC_KEY_1 + 1), "");
@@ -642,9 +642,9 @@ TEST_F(AppletCase, Nt4InterruptChangeAsksForARestart) {
     ControlPanelRun run(applet_);
     HWND sheet = open_sheet("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_SETCURSEL, 4, 0);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 4, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     HWND interrupts = GetDlgItem(page, 2128);
     EXPECT_EQ(combo_items(page, 2128)[combo_selection(page, 2128)], "5");
     const LRESULT ten = SendMessageA(interrupts, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -696,9 +696,9 @@ TEST_F(AppletCase, AdminPageMacAddressTypedForReal) {
     ControlPanelRun run(applet_);
     HWND sheet = open_sheet("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 3, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     EXPECT_TRUE(item_visible(page, 2126));
     EXPECT_TRUE(item_checked(page, 1103));
     EXPECT_FALSE(item_enabled(page, 2126));
@@ -732,9 +732,9 @@ TEST_F(AppletCase, AdminPageUnderSoftexHidesTheMacGroup) {
     ControlPanelRun run(applet_);
     HWND sheet = open_sheet("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    SendMessageA(sheet, PSM_SETCURSEL, 3, 0);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 3, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     for (int id : {2134, 1103, 1104, 2126}) EXPECT_FALSE(item_visible(page, id)) << id;
     EXPECT_TRUE(item_visible(page, 1101));
     press(page, 1101);

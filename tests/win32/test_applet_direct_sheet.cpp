@@ -88,17 +88,6 @@ protected:
         save_screenshot(sheet, std::string(shots, n) + "\\" + name + ".bmp");
     }
 
-    // Shows another page as a click on its tab would. Posted: the leaving
-    // page may refuse with a modal box, which a sent message would wait for.
-    void select_page(HWND sheet, int index) {
-        PostMessageA(sheet, PSM_SETCURSEL, index, 0);
-        pump_for(300);
-        if (HWND box = wait_for_message_box(300)) {
-            ADD_FAILURE() << "leaving the page: " << message_box_text(box);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
-    }
-
     std::thread thread_;
     std::string caption_;
     volatile int result_ = -2;
@@ -195,9 +184,9 @@ TEST_F(DirectSheet, BaseStationAdminPageKeepsTheStoredAddressUnchecked) {
     EXPECT_EQ(sheet_tabs(sheet), (std::vector<std::string>{"Basic", "Encryption", "Admin"}));
     // A base station's Basic page names the network it makes.
     EXPECT_EQ(item_text(sheet_page(sheet), NAME), "station");
-    select_page(sheet, 2);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 2, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     for (int id : {MAC_GROUP, MAC_DEFAULT, MAC_ASSIGNED, MAC})
         EXPECT_FALSE(item_visible(page, id)) << id;
     // The hidden field holds the stored address and its button is selected.
@@ -229,9 +218,9 @@ TEST_F(DirectSheet, AccessPointAdminPageRefusesTheSameAddress) {
     open(NET_ACCESS_POINT, "Office");
     HWND sheet = wait_for_window("Edit Configuration [Office]");
     ASSERT_NE(sheet, nullptr);
-    select_page(sheet, 3);
-    HWND page = sheet_page(sheet);
-    ASSERT_NE(page, nullptr);
+    std::string refusal;
+    HWND page = select_page(sheet, 3, &refusal);
+    ASSERT_NE(page, nullptr) << refusal;
     EXPECT_TRUE(item_visible(page, MAC));
     EXPECT_TRUE(item_checked(page, MAC_ASSIGNED));
     press_sheet_button(sheet, PSBTN_OK);
