@@ -33,6 +33,21 @@ std::string quote(const std::string& argument) {
     return out;
 }
 
+}  // namespace
+
+std::string error_text(DWORD code) {
+    char text[256] = "";
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, text, sizeof text, nullptr);
+    std::string message(text, n < sizeof text ? n : 0);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return "error " + std::to_string(code) + (message.empty() ? "" : " (" + message + ")");
+}
+
+namespace {
+
 std::string program_dir() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -79,7 +94,12 @@ ProcessResult run_program(const std::string& path, const std::vector<std::string
     ProcessResult result;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE read_end, write_end;
-    if (!CreatePipe(&read_end, &write_end, &sa, 0)) return result;
+    if (!CreatePipe(&read_end, &write_end, &sa, 0)) {
+        result.start_error = GetLastError();
+        result.report = "CreatePipe failed: " + error_text(result.start_error);
+        std::fprintf(stderr, "%s\n", result.report.c_str());
+        return result;
+    }
     SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
 
     std::string command = quote(path);
@@ -96,9 +116,14 @@ ProcessResult run_program(const std::string& path, const std::vector<std::string
     PROCESS_INFORMATION pi{};
     BOOL ok = CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                              &si, &pi);
+    const DWORD start_error = ok ? 0 : GetLastError();
     CloseHandle(write_end);
     if (!ok) {
         CloseHandle(read_end);
+        result.start_error = start_error;
+        result.report = "CreateProcessA(" + path + ") failed: " + error_text(start_error);
+        // At once, so the log shows it even where a test does not ask.
+        std::fprintf(stderr, "%s\n", result.report.c_str());
         return result;
     }
     result.started = true;

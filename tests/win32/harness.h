@@ -13,6 +13,10 @@ std::string dist_dir();
 
 struct ProcessResult {
     bool started = false;
+    DWORD start_error = 0;  // GetLastError of a failed start
+    // Why it did not start: the call, the program, the error code with the
+    // system's text; empty when it started.
+    std::string report;
     DWORD exit_code = 0;  // the full code, as GetExitCodeProcess gives it
     std::string output;   // standard output
 };
@@ -32,6 +36,8 @@ std::string self_name();
 ProcessResult run_program(const std::string& path, const std::vector<std::string>& arguments,
                           DWORD timeout_ms = 60000);
 
+// A Win32 error code with the system's text: "error 2 (File not found)".
+std::string error_text(DWORD code);
 // RCTOOL48.EXE from dist_dir(), seeing the given Windows version.
 ProcessResult run_tool(const std::vector<std::string>& arguments,
                        const std::string& version = "winxp");

@@ -393,7 +393,7 @@ TEST_F(AppletCase, ControlLauncherRunsTheMailboxWithoutAWindow) {
     const ProcessResult r = run_program(std::string(system, n) + "\\control.exe",
                                         {dist_dir() + "\\RCPANEL48.CPL"}, 30000);
     set_windows_version("control.exe", "");
-    ASSERT_TRUE(r.started);
+    ASSERT_TRUE(r.started) << r.report;
     EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_cmd"), 0);
     EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cpl_Status"), 0);
     EXPECT_EQ(reg_get_dword(DRIVER_KEY, "Cur_conf"), 3);
@@ -792,7 +792,7 @@ TEST_P(AppletUnder, Runs) {
         run_program(self_path(), {std::string("--gtest_filter=AppletCase.") + c.test}, 120000);
     SetEnvironmentVariableA(CHILD_VARIABLE, nullptr);
     set_windows_version(self_name(), "");
-    ASSERT_TRUE(r.started);
+    ASSERT_TRUE(r.started) << r.report;
     EXPECT_EQ(r.exit_code, 0u) << r.output;
     EXPECT_NE(r.output.find("[  PASSED  ] 1 test."), std::string::npos) << r.output;
 }

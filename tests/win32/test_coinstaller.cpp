@@ -274,14 +274,16 @@ private:
 // ---------------------------------------------------------------- planted launchers
 
 // Starts "control probe" without a program path, as a start by the search
-// path would, and waits for it.
-bool start_without_path() {
+// path would, and waits for it; *why says why it did not start.
+bool start_without_path(std::string* why) {
     char line[] = "control probe";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        *why = "CreateProcessA(control probe) failed: " + error_text(GetLastError());
         return false;
+    }
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -318,11 +320,14 @@ public:
         if (!SetCurrentDirectoryA(folder_.c_str())) return fail(why, "cannot enter " + folder_);
         if (!CopyFileA(recorder_.c_str(), in_current_directory.c_str(), FALSE))
             return fail(why, "cannot copy " + recorder_);
-        if (!start_without_path() || !ran(in_current_directory))
+        std::string start;
+        if (!start_without_path(&start)) return fail(why, start);
+        if (!ran(in_current_directory))
             return fail(why, "a start without a path does not find " + in_current_directory);
         if (!CopyFileA(recorder_.c_str(), beside_program.c_str(), FALSE))
             return fail(why, "cannot copy " + recorder_ + " beside the program");
-        if (!start_without_path() || !ran(beside_program))
+        if (!start_without_path(&start)) return fail(why, start);
+        if (!ran(beside_program))
             return fail(why, "a start without a path does not find " + beside_program);
         remove_file(in_current_directory + ".ran");
         remove_file(beside_program + ".ran");

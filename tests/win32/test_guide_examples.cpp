@@ -216,6 +216,7 @@ struct Shown {
 // What one call produced.
 struct Outcome {
     bool started = false;
+    std::string start_report;  // why it did not start
     DWORD code = 0;
     std::string output;
     std::vector<std::string> messages;
@@ -434,6 +435,7 @@ private:
             if (!words.empty()) shown_->commands.insert(words[0]);
             const ProcessResult r = run_tool(words, windows_);
             outcome_.started = r.started;
+            outcome_.start_report = r.report;
             outcome_.code = r.exit_code;
             outcome_.output = r.output;
         } else if (line == "control RCPANEL48.CPL") {
@@ -446,7 +448,7 @@ private:
             return fail("not a command this guide runs: " + line);
         }
         shown_->calls.insert(call_);
-        if (!outcome_.started) fail("did not start: " + line);
+        if (!outcome_.started) fail("did not start: " + line + ": " + outcome_.start_report);
     }
 
     // The applet installed as the package installs it, started by the
@@ -461,6 +463,7 @@ private:
         const ProcessResult r = run_program(system + "\\control.exe", {"RCPANEL48.CPL"}, 30000);
         set_windows_version("control.exe", "");
         outcome_.started = r.started;
+        outcome_.start_report = r.report;
         outcome_.code = r.exit_code;
     }
 
@@ -473,6 +476,7 @@ private:
         SetEnvironmentVariableA(CALL_VARIABLE, nullptr);
         set_windows_version(self_name(), "");
         outcome_.started = r.started;
+        outcome_.start_report = r.report;
         outcome_.code = r.exit_code;
         size_t start = 0;
         while (start < r.output.size()) {

@@ -34,7 +34,7 @@ DWORD run_child(const std::string& version, const std::string& test,
     SetEnvironmentVariableA(CHILD_VARIABLE, nullptr);
     SetEnvironmentVariableA(TEXT_VARIABLE, nullptr);
     set_windows_version(self_name(), "");
-    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.started) << r.report;
     // The child must have run its test, not skipped it.
     const bool ran = r.output.find("[  PASSED  ] 1 test.") != std::string::npos &&
                      r.output.find("[  SKIPPED ]") == std::string::npos;

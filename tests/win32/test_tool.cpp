@@ -27,7 +27,7 @@ protected:
 
 TEST_P(Tool, VersionLine) {
     ProcessResult r = tool({"V"});
-    ASSERT_TRUE(r.started) << dist_dir();
+    ASSERT_TRUE(r.started) << r.report;
     EXPECT_EQ(r.exit_code, 0u);
     EXPECT_EQ(r.output, "RCTOOL48.EXE Variant 1, Version 6.41.1.3\n");
 }

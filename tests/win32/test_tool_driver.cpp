@@ -86,7 +86,7 @@ protected:
     std::string version() const { return GetParam(); }
     ProcessResult tool(const std::vector<std::string>& arguments) {
         ProcessResult r = run_tool(arguments, version());
-        EXPECT_TRUE(r.started) << dist_dir();
+        EXPECT_TRUE(r.started) << r.report;
         return r;
     }
 };
@@ -256,7 +256,7 @@ TEST(ToolDriverWin98, DriverCommandsFindNoDriver) {
     };
     for (const Case& c : cases) {
         ProcessResult r = run_tool(c.arguments, "win98");
-        EXPECT_TRUE(r.started);
+        EXPECT_TRUE(r.started) << r.report;
         EXPECT_EQ(r.exit_code, c.exit_code) << c.arguments[0];
         EXPECT_EQ(r.output, c.output) << c.arguments[0];
     }
@@ -280,7 +280,7 @@ TEST(ToolDriverRepeated, EveryRunReadsTheMacAddress) {
     const unsigned runs = 20;
     for (unsigned i = 0; i < runs; ++i) {
         ProcessResult r = run_tool({"M"}, "winxp");
-        EXPECT_TRUE(r.started);
+        EXPECT_TRUE(r.started) << r.report;
         EXPECT_EQ(r.exit_code, 0u) << "run " << i;
         EXPECT_EQ(r.output, "00601D123456") << "run " << i;
     }
