@@ -656,6 +656,10 @@ def check_dialog(report, dialog, spec):
 
     for c in dialog.controls:
         cw = "%s, %s" % (where, c.name())
+        # The logic enables and disables controls itself, from an enabled
+        # start; the native tests' fake window starts every control so too.
+        if c.has(WS_DISABLED):
+            report.fail(cw, "starts disabled")
         if c.kind == "edit" and not c.has(ES_AUTOHSCROLL):
             report.fail(cw, "edit without ES_AUTOHSCROLL")
         if c.kind == "edit" and not c.has(WS_BORDER):
