@@ -12,12 +12,6 @@ const DriverIdentity REQUIRED_DRIVER_IDENTITY = {1, 6, 41};
 DriverIdentity card_identity;
 uint32_t card_identity_valid;
 
-void card_record_prepare(uint16_t* record, uint16_t length, uint16_t id) {
-    std::memset(record, 0, (1u + length) * sizeof(uint16_t));
-    record[0] = length;
-    record[1] = id;
-}
-
 void card_record_word(uint16_t* record, uint16_t id, uint32_t value) {
     card_record_prepare(record, RECORD_LENGTH_WORD, id);
     record[2] = static_cast<uint16_t>(value);

@@ -4,7 +4,6 @@
 
 enum : uint16_t {
     RECORD_DRIVER_IDENTITY = 0x0826,
-    RECORD_DRIVER_RANGE = 0x0827,
     RECORD_MAC_ADDRESS = 0xFC01,
     RECORD_OWN_CHANNEL = 0xFC03,
     RECORD_PORT_TYPE = 0xFC00,
@@ -23,7 +22,6 @@ enum : uint16_t {
 // Length words (words after the length word: type and data).
 enum : uint16_t {
     RECORD_LENGTH_IDENTITY = 5,
-    RECORD_LENGTH_RANGE = 6,
     RECORD_LENGTH_MAC = 4,
     RECORD_LENGTH_WORD = 2,
     RECORD_LENGTH_TEXT = 18,
@@ -35,10 +33,6 @@ enum : unsigned {
     // Words of the largest record the system keeps: length, type, 51 data words.
     RECORD_BUFFER_WORDS = 1 + RECORD_LENGTH_ENCRYPTION,
 };
-
-// Words a record buffer needs for a record of this length: the length word,
-// then `length` words.
-constexpr unsigned card_record_words(uint16_t length) { return 1u + length; }
 
 struct DriverIdentity {
     uint16_t variant;
@@ -52,8 +46,7 @@ extern const DriverIdentity REQUIRED_DRIVER_IDENTITY;
 extern DriverIdentity card_identity;
 extern uint32_t card_identity_valid;
 
-// A record buffer ready for a read or a put: length and id set, data zero.
-void card_record_prepare(uint16_t* record, uint16_t length, uint16_t id);
+// Record buffers as the channel lays them out (channel.h).
 // A one-word record.
 void card_record_word(uint16_t* record, uint16_t id, uint32_t value);
 // A text record (0xFC02, 0xFC04): byte count, then up to 32 bytes of text.

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "card_records.h"
 #include "discovery.h"
 #include "os.h"
 #include "platform/system.h"
@@ -245,6 +244,12 @@ uint16_t channel_action(uint16_t code) {
     f.type = code;
     uint32_t count = sizeof f;
     return channel_transact(&f, &count);
+}
+
+void card_record_prepare(uint16_t* record, uint16_t length, uint16_t id) {
+    std::memset(record, 0, card_record_words(length) * sizeof(uint16_t));
+    record[0] = length;
+    record[1] = id;
 }
 
 uint16_t card_get_record(uint16_t* record) {

@@ -68,6 +68,20 @@ extern DriverChannel driver_channel;
 //
 // card_get_record: on the way in, words[0] is how many words the buffer holds
 // after the length word; on the way out, the length the driver reported.
+
+// Words a record buffer needs for a record of this length: the length word,
+// then `length` words.
+constexpr unsigned card_record_words(uint16_t length) { return 1u + length; }
+// A record buffer ready for a read or a put: length and id set, data zero.
+void card_record_prepare(uint16_t* record, uint16_t length, uint16_t id);
+
+// The driver's supported range, read by every open before the channel is
+// handed out: variant, bottom and top in its third to fifth data words.
+enum : uint16_t {
+    RECORD_DRIVER_RANGE = 0x0827,
+    RECORD_LENGTH_RANGE = 6,
+};
+
 uint16_t channel_open(const char* vendor_code);
 void channel_close();
 uint16_t channel_transact(RequestFrame* frame, uint32_t* byte_count);

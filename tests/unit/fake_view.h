@@ -45,7 +45,9 @@ public:
     std::map<uint16_t, std::string> strings = applet_strings();
     std::map<int, std::string> texts;
     std::map<int, bool> checks;
-    std::map<int, bool> enabled;  // missing: never enabled or disabled
+    // Missing: never enabled or disabled, so enabled, as every control of
+    // the templates starts.
+    std::map<int, bool> enabled;
     std::map<int, bool> shown;
     std::map<int, unsigned> limits;
     std::map<int, std::vector<std::string>> lists;
@@ -133,7 +135,7 @@ public:
     // ---- what a test reads ----
     bool is_enabled(int id) const {
         auto it = enabled.find(id);
-        return it != enabled.end() && it->second;
+        return it == enabled.end() || it->second;
     }
     // The dialog's end, or 0 while it is still open.
     int result() const { return end_results.empty() ? 0 : end_results.back(); }

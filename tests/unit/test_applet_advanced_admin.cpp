@@ -405,6 +405,25 @@ TEST_P(AdminMac, TypeChooseLeave) {
 INSTANTIATE_TEST_SUITE_P(Applet, AdminMac, ::testing::ValuesIn(mac_cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The field takes an address only while "&Network Assigned" is chosen: each
+// button turns it from the state the other one left.
+TEST_F(PagesTest, AdminMacButtonsEnableAndDisableTheField) {
+    for (const char* stored : {"", "02601d03bc3a"}) {
+        SCOPED_TRACE(stored);
+        restart();
+        profile(NET_ACCESS_POINT, stored);
+        FakeAdminPage p;
+        p.open();
+        EXPECT_EQ(p.view.is_enabled(MAC), stored[0] != '\0');
+        p.click(ASSIGNED);
+        EXPECT_TRUE(p.view.is_enabled(MAC));
+        p.click(DEFAULT);
+        EXPECT_FALSE(p.view.is_enabled(MAC));
+        p.click(ASSIGNED);
+        EXPECT_TRUE(p.view.is_enabled(MAC));
+    }
+}
+
 // The MAC field's characters: what passes (and tells the sheet), what is made
 // lower case, what beeps.
 TEST_F(PagesTest, AdminMacCharacterRule) {

@@ -274,6 +274,7 @@ struct EmptyNameCase {
     const char* name;
     int button;
     uint32_t puts;  // OK sends before it checks
+    int current;    // the row current, whose name is cleared
 };
 
 class EmptyCurrentName : public ProfileDialogTest,
@@ -282,9 +283,11 @@ class EmptyCurrentName : public ProfileDialogTest,
 TEST_P(EmptyCurrentName, KeepsTheDialogOpen) {
     const EmptyNameCase& c = GetParam();
     configure();
+    sim::set_dword(key_, "ConfigType", static_cast<uint32_t>(c.current));
     open();
+    ASSERT_EQ(d_.checked_row(), c.current);
     const std::string before = sim::dump();
-    d_.type_name(1, "");
+    d_.type_name(c.current, "");
     d_.press(c.button);
     EXPECT_TRUE(d_.view.end_results.empty());
     ASSERT_EQ(d_.view.messages.size(), 1u);
@@ -295,27 +298,49 @@ TEST_P(EmptyCurrentName, KeepsTheDialogOpen) {
     EXPECT_EQ(card_puts(), c.puts);
     EXPECT_EQ(sim::dump(), before);  // no list, no position stored
     // A name typed then lets it end.
-    d_.type_name(1, "Home again");
+    d_.type_name(c.current, "Named again");
     d_.press(c.button);
     EXPECT_EQ(d_.view.result(), c.button);
-    EXPECT_EQ(sim::get_string(profile_key(1), "ConfigName"), "Home again");
+    EXPECT_EQ(sim::get_string(profile_key(c.current), "ConfigName"), "Named again");
 }
 
+// Profile 3 current while profile 1 keeps its name: the current one counts.
 INSTANTIATE_TEST_SUITE_P(Applet, EmptyCurrentName,
-                         ::testing::Values(EmptyNameCase{"ok", OK, 12},
-                                           EmptyNameCase{"edit_profile", EDIT_PROFILE, 0}),
+                         ::testing::Values(EmptyNameCase{"ok", OK, 12, 1},
+                                           EmptyNameCase{"edit_profile", EDIT_PROFILE, 0, 1},
+                                           EmptyNameCase{"ok_profile_3", OK, 12, 3},
+                                           EmptyNameCase{"edit_profile_3", EDIT_PROFILE, 0, 3}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// An empty name on another row is no obstacle: that profile goes.
-TEST_F(ProfileDialogTest, EmptyNameOfAnotherRowIsNoObstacle) {
+// An empty name on another row is no obstacle: that profile goes. Profile 1
+// empty while profile 3 is current is another row too.
+struct OtherRowCase {
+    const char* name;
+    int current;
+    int emptied;
+};
+
+class EmptyOtherName : public ProfileDialogTest,
+                       public ::testing::WithParamInterface<OtherRowCase> {};
+
+TEST_P(EmptyOtherName, IsNoObstacle) {
+    const OtherRowCase& c = GetParam();
     configure();
+    sim::set_dword(key_, "ConfigType", static_cast<uint32_t>(c.current));
     open();
-    d_.view.texts[profile_name_id(3)] = "";
+    ASSERT_EQ(d_.checked_row(), c.current);
+    d_.view.texts[profile_name_id(c.emptied)] = "";
     d_.press(EDIT_PROFILE);
     EXPECT_EQ(d_.view.result(), EDIT_PROFILE);
     EXPECT_TRUE(d_.view.messages.empty());
-    EXPECT_FALSE(sim::key_exists(profile_key(3)));
+    EXPECT_FALSE(sim::key_exists(profile_key(c.emptied)));
+    EXPECT_TRUE(sim::key_exists(profile_key(c.current)));
 }
+
+INSTANTIATE_TEST_SUITE_P(Applet, EmptyOtherName,
+                         ::testing::Values(OtherRowCase{"profile_3_empty", 1, 3},
+                                           OtherRowCase{"profile_1_empty", 3, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Names: at most 31 characters go on, whatever the window holds.
 TEST_F(ProfileDialogTest, LongWindowTextsAreCutTo31) {

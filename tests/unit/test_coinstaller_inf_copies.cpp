@@ -98,6 +98,26 @@ TEST_F(CoinstallerTest, ScanDeletesEveryMarkedCopy) {
         EXPECT_EQ(e.find(pnf_path(5)), std::string::npos) << e;
 }
 
+// An empty copy is a copy that is there, not a gap: the scan goes on past it
+// and still deletes a marked copy after it.
+TEST_F(CoinstallerTest, ScanGoesOnPastAnEmptyCopy) {
+    put_inf_copy(0, PLAIN);
+    put_inf_copy(1, "");
+    put_inf_copy(2, MARKED);
+    put_inf_copy(3, "");
+
+    remove_inf_copies(host_);
+
+    EXPECT_TRUE(copy_whole(0));
+    EXPECT_TRUE(copy_whole(1));
+    EXPECT_FALSE(copy_present(2));
+    EXPECT_TRUE(copy_whole(3));
+    EXPECT_EQ(events_starting("read"),
+              (std::vector<std::string>{"read " + inf_path(0), "read " + inf_path(1),
+                                        "read " + inf_path(2), "read " + inf_path(3),
+                                        "read " + inf_path(4)}));
+}
+
 // ---------------------------------------------------------------- what the search sees
 
 struct MarkerCase {

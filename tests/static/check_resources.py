@@ -17,7 +17,8 @@ Options:
   -I DIR              include directory for compiling a .rc (repeatable; the
                       .rc's own folder and the tree's version/ folder are
                       always searched)
-  --header PATH       resource.h with the ids (default: next to this script)
+  --header PATH       resource.h with the ids (default: the tree's
+                      applet/res/resource.h)
 
 Checks: dialog sizes, styles, fonts and captions; every control of every
 template (id, kind, text, initial visibility, style bits); the profile
@@ -39,7 +40,8 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+# This file lives in tests/static/ of the tree.
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, os.pardir)
 
 # ---- window styles ----
 WS_POPUP = 0x80000000
@@ -575,7 +577,7 @@ def decompiled_text(path, windres, includes):
             res = os.path.join(tmp, "check.res")
             cmd = [tool]
             dirs = [os.path.dirname(os.path.abspath(path)),
-                    os.path.join(HERE, os.pardir, os.pardir, "version")] + includes
+                    os.path.join(ROOT, "version")] + includes
             for d in dirs:
                 cmd += ["-I", d]
             run(cmd + [path, "-O", "res", "-o", res])
@@ -654,6 +656,10 @@ def check_dialog(report, dialog, spec):
 
     for c in dialog.controls:
         cw = "%s, %s" % (where, c.name())
+        # The logic enables and disables controls itself, from an enabled
+        # start; the native tests' fake window starts every control so too.
+        if c.has(WS_DISABLED):
+            report.fail(cw, "starts disabled")
         if c.kind == "edit" and not c.has(ES_AUTOHSCROLL):
             report.fail(cw, "edit without ES_AUTOHSCROLL")
         if c.kind == "edit" and not c.has(WS_BORDER):
@@ -906,7 +912,7 @@ def check_icon_and_version(report, group_icons, version, header_version):
 
 
 def read_version_numbers():
-    path = os.path.join(HERE, os.pardir, os.pardir, "version", "rc_version.h")
+    path = os.path.join(ROOT, "version", "rc_version.h")
     try:
         with open(path) as f:
             text = f.read()
@@ -926,7 +932,7 @@ def main():
     parser.add_argument("path")
     parser.add_argument("--windres")
     parser.add_argument("-I", dest="includes", action="append", default=[])
-    parser.add_argument("--header", default=os.path.join(HERE, "resource.h"))
+    parser.add_argument("--header", default=os.path.join(ROOT, "applet", "res", "resource.h"))
     args = parser.parse_args()
 
     try:
