@@ -614,8 +614,8 @@ def expect_value(actual, expected):
     return actual == expected
 
 
-def check_dialog(report, dialog, spec):
-    name, width, height, style, caption, expected = spec
+def check_dialog(report, dialog, layout):
+    name, width, height, style, caption, expected = layout
     where = "dialog %d (%s)" % (dialog.id, name)
     if (dialog.w, dialog.h) != (width, height):
         report.fail(where, "size %d x %d, expected %d x %d" % (dialog.w, dialog.h, width, height))
@@ -873,10 +873,10 @@ def check_strings(report, strings, ids):
 
 def check_header(report, ids):
     values = set(ids.values())
-    for did, spec in DIALOGS.items():
+    for did, layout in DIALOGS.items():
         if did not in values:
             report.fail("resource.h", "dialog id %d not defined" % did)
-        for cid, _, _, _ in spec[5]:
+        for cid, _, _, _ in layout[5]:
             if cid > 9 and cid not in values:
                 report.fail("resource.h", "control id %d of dialog %d not defined" % (cid, did))
     for cid in (2007, 1600):
@@ -953,12 +953,12 @@ def main():
         return 2
 
     report = Report()
-    for did, spec in DIALOGS.items():
+    for did, layout in DIALOGS.items():
         if did not in dialogs:
-            report.fail("dialog %d (%s)" % (did, spec[0]), "missing")
+            report.fail("dialog %d (%s)" % (did, layout[0]), "missing")
             continue
         dialog = dialogs[did]
-        check_dialog(report, dialog, spec)
+        check_dialog(report, dialog, layout)
         check_keyboard(report, dialog)
         check_geometry(report, dialog)
         check_text_fit(report, dialog, strings)
