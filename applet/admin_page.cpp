@@ -142,12 +142,36 @@ void AdminPage::assigned_set_check(bool checked) {
 
 void AdminPage::clicked() { view_.changed(); }
 
-CharAction AdminPage::mac_char(char& c) {
+namespace {
+
+// A hex digit, made lower case in place.
+bool mac_digit(char& c) {
     if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    if (c == '\b' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+CharAction AdminPage::mac_char(char& c) {
+    if (c == '\b' || mac_digit(c)) {
         view_.changed();
         return CHAR_PASS;
     }
     view_.beep();
     return CHAR_DROP;
+}
+
+bool AdminPage::mac_paste(char* text) {
+    // Judged whole first: a refused paste changes nothing, not even its text.
+    for (unsigned i = 0; text[i] != '\0'; ++i) {
+        char c = text[i];
+        if (!mac_digit(c)) {
+            view_.beep();
+            return false;
+        }
+    }
+    if (text[0] == '\0') return true;
+    for (unsigned i = 0; text[i] != '\0'; ++i) mac_digit(text[i]);
+    view_.changed();
+    return true;
 }

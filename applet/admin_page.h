@@ -46,6 +46,11 @@ public:
     // WM_CHAR of the MAC field (2126): backspace and hex digits pass
     // ('A'-'F' made lower case), anything else beeps and is dropped.
     CharAction mac_char(char& c);
+    // WM_PASTE of the MAC field: all or nothing by the typing rule, with its
+    // capitals made lower case in place (the glue inserts what is left). A
+    // backspace in pasted text would land as a character: it does not pass.
+    // False refuses it (the page beeped).
+    bool mac_paste(char* text);
 
 private:
     View& view_;

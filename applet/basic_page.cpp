@@ -264,6 +264,11 @@ bool BasicPage::name_paste(char* text) {
     return true;
 }
 
+void BasicPage::name_cut_or_clear() {
+    if (page_type() == NET_RESIDENTIAL_GATEWAY) name_typed_ = true;
+    view_.changed();
+}
+
 void BasicPage::key_key_down() {
     // The mask goes before the first keystroke lands, whatever the key.
     if (!key_edited_) view_.set_text(IDC_BASIC_KEY, "");

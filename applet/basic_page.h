@@ -31,6 +31,10 @@ public:
     // key is derived as after a key release. False refuses it (the page
     // beeped, the field stays as it was).
     bool name_paste(char* text);
+    // WM_CUT, WM_CLEAR of the name field: as a backspace typed (a change, and
+    // for a gateway the name counts as typed); the glue lets the edit cut,
+    // then calls name_key_up as after a paste.
+    void name_cut_or_clear();
 
     // The key field (2115).
     void key_key_down();           // WM_KEYDOWN: the first one removes the mask

@@ -125,7 +125,10 @@ bool EncryptionPage::key_paste(int k, char* text) {
     // nothing, not even its own text.
     for (unsigned i = 0; text[i] != '\0'; ++i) {
         char c = text[i];
-        if (!key_char_passes(key_hex_mode, c)) {
+        // A backspace (or any control character) in pasted text would land
+        // as a character, not erase one: no hex digit, so it does not pass.
+        const bool control = static_cast<unsigned char>(c) < 0x20;
+        if ((key_hex_mode && control) || !key_char_passes(key_hex_mode, c)) {
             view_.beep();
             return false;
         }

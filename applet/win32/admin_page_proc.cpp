@@ -30,12 +30,8 @@ LRESULT CALLBACK control_proc(HWND control, UINT message, WPARAM wparam, LPARAM 
         } else if (message == WM_PASTE) {
             // The field takes only what could be typed into it.
             char text[256];
-            if (clipboard_text(control, text, sizeof text)) {
-                bool allowed = true;
-                for (char* p = text; *p && allowed; ++p) allowed = page.mac_char(*p) == CHAR_PASS;
-                if (allowed)
-                    SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
-            }
+            if (clipboard_text(control, text, sizeof text) && page.mac_paste(text))
+                SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
             return 0;
         }
     } else if (message == BM_SETCHECK && wparam == BST_CHECKED) {

@@ -83,6 +83,14 @@ LRESULT CALLBACK control_proc(HWND control, UINT message, WPARAM wparam, LPARAM 
             if (paste(control, [&](char* text) { return page.name_paste(text); }))
                 page.name_key_up();
             return 0;
+        case WM_CUT:
+        case WM_CLEAR: {
+            // The edit cuts first: the key follows the name that is left.
+            page.name_cut_or_clear();
+            const LRESULT result = pass(entry, control, message, wparam, lparam);
+            page.name_key_up();
+            return result;
+        }
         default: break;
         }
         break;

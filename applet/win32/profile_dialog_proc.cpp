@@ -43,9 +43,15 @@ struct ProfileWindow {
     ProfileDialog logic;
     HWND controls[ROW_CONTROLS];
     WNDPROC saved[ROW_CONTROLS];
+    HICON small_icon;
 
     explicit ProfileWindow(HWND window)
-        : dialog(window), view(window, window), logic(view), controls(), saved() {}
+        : dialog(window),
+          view(window, window),
+          logic(view),
+          controls(),
+          saved(),
+          small_icon(nullptr) {}
 };
 
 ProfileWindow* current;
@@ -122,10 +128,19 @@ void add_about_item(HWND dialog) {
     SetMenuDefaultItem(menu, IDM_ABOUT, FALSE);
 }
 
-void set_small_icon(HWND dialog) {
-    HANDLE icon =
-        LoadImageA(resource_module(), MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, 16, 16, 0);
+// The dialog's own small icon, loaded at each opening (the dialog reopens
+// after every sheet) and destroyed at its close.
+HICON set_small_icon(HWND dialog) {
+    HICON icon = static_cast<HICON>(
+        LoadImageA(resource_module(), MAKEINTRESOURCEA(IDI_APPLET), IMAGE_ICON, 16, 16, 0));
     if (icon) SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    return icon;
+}
+
+void release_small_icon(HWND dialog, HICON icon) {
+    if (!icon) return;
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, 0);
+    DestroyIcon(icon);
 }
 
 // Room for the one window's state, made anew at each opening (no heap: the
@@ -138,7 +153,7 @@ BOOL on_init(HWND dialog) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(window));
     subclass_rows(window);
     window->logic.init();
-    set_small_icon(dialog);
+    window->small_icon = set_small_icon(dialog);
     add_about_item(dialog);
     return TRUE;
 }
@@ -147,6 +162,8 @@ void on_destroy(HWND dialog) {
     auto* window = reinterpret_cast<ProfileWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (!window) return;
     restore_rows(window);
+    release_small_icon(dialog, window->small_icon);
+    window->small_icon = nullptr;
     if (current == window) current = nullptr;
 }
 

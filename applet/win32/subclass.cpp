@@ -36,7 +36,9 @@ bool clipboard_text(HWND owner, char* buffer, unsigned size) {
             // Bounded by the block too: another program's text need not end.
             const SIZE_T block = GlobalSize(data);
             unsigned n = 0;
-            while (n + 1 < size && n < block && text[n]) {
+            // What a single-line edit takes of a paste: the text before the
+            // first line break. Cut here, before any field's rule judges it.
+            while (n + 1 < size && n < block && text[n] && text[n] != '\r' && text[n] != '\n') {
                 buffer[n] = text[n];
                 ++n;
             }

@@ -16,5 +16,6 @@ void restore_controls(Subclassed* table);
 // The table's entry for a control, or null.
 const Subclassed* find_subclassed(const Subclassed* table, HWND control);
 
-// The clipboard's text into buffer (cut to fit, terminated); false without one.
+// The clipboard's text as a single-line field takes it: up to its first line
+// break, cut to fit, terminated. False without text on the clipboard.
 bool clipboard_text(HWND owner, char* buffer, unsigned size);

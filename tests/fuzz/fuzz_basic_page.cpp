@@ -230,6 +230,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case 8:
+            if (in.ConsumeBool()) {
+                page->name_cut_or_clear();
+                view.texts[NAME].clear();
+                page->name_key_up();
+                break;
+            }
             page->key_cut_or_clear();
             view.texts[KEY].clear();
             break;

@@ -352,6 +352,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         case 7: {
+            if (in.ConsumeBool()) {
+                // A paste: only hex digits, lower case, are let in.
+                std::string clip = in.ConsumeRandomLengthString(64);
+                std::vector<char> text(clip.begin(), clip.end());
+                text.push_back('\0');
+                if (admin->mac_paste(text.data())) {
+                    for (const char* p = text.data(); *p; ++p)
+                        check((*p >= '0' && *p <= '9') || (*p >= 'a' && *p <= 'f'));
+                    insert(view, IDC_ADMIN_MAC, text.data());
+                }
+                break;
+            }
             char c = in.ConsumeIntegral<char>();
             if (admin->mac_char(c) == CHAR_PASS) {
                 check(c == '\b' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'));

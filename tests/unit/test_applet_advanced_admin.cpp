@@ -451,6 +451,39 @@ TEST_F(PagesTest, AdminMacCharacterRule) {
     EXPECT_EQ(p.view.beeps, dropped);
 }
 
+// A paste into the MAC field: all or nothing by the typing rule; a backspace
+// or any other control character in it is refused with a beep.
+TEST_F(PagesTest, AdminMacPaste) {
+    struct Case {
+        const char* clipboard;
+        bool taken;
+        const char* inserted;  // what the glue puts in, when taken
+        int changes;
+        int beeps;
+    };
+    const Case cases[] = {
+        {"02601D03BC3A", true, "02601d03bc3a", 1, 0},
+        {"0260", true, "0260", 1, 0},
+        {"", true, "", 0, 0},
+        {"02601d03bc3\b", false, "02601d03bc3\b", 0, 1},
+        {"0260 1d03", false, "0260 1d03", 0, 1},
+        {"\t02601d03bc3a", false, "\t02601d03bc3a", 0, 1},
+        {"02601d03bc3g", false, "02601d03bc3g", 0, 1},
+    };
+    for (const Case& c : cases) {
+        profile(NET_ACCESS_POINT, "");
+        FakeAdminPage p;
+        p.open();
+        const int changes = p.view.changes;
+        char text[32];
+        std::snprintf(text, sizeof text, "%s", c.clipboard);
+        EXPECT_EQ(p.page.mac_paste(text), c.taken) << c.clipboard;
+        EXPECT_STREQ(text, c.inserted) << c.clipboard;
+        EXPECT_EQ(p.view.changes - changes, c.changes) << c.clipboard;
+        EXPECT_EQ(p.view.beeps, c.beeps) << c.clipboard;
+    }
+}
+
 // A refused leaving keeps the rejected text in memory and the page; mended,
 // the next leaving goes.
 TEST_F(PagesTest, AdminRefusedThenMended) {

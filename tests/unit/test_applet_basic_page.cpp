@@ -111,10 +111,16 @@ public:
         page.name_key_up();
     }
 
-    // Select all, then cut.
+    // Select all, then cut (or clear): the edit cuts, the name's key follows.
     void cut(int id) {
-        if (id == KEY) page.key_cut_or_clear();
+        if (id == KEY) {
+            page.key_cut_or_clear();
+            view.texts[id].clear();
+            return;
+        }
+        page.name_cut_or_clear();
         view.texts[id].clear();
+        page.name_key_up();
     }
 
     // A click on the auto check box: it sets its own new state, then the
@@ -357,7 +363,9 @@ std::vector<LeaveCase> leave_cases() {
         row("ApKeepsName", AP, "office", KEY5, "")
             .shows("office", "", 0, 0)
             .accepts("office", "", 1),
-        row("ApEmptyName", AP, "office", KEY5, "<clear>").shows("", "", 0, 0).accepts("", "", 1),
+        // Cut and clear are changes, as a paste is.
+        row("ApEmptyName", AP, "office", KEY5, "<clear>").shows("", "", 0, 1).accepts("", "", 1),
+        row("ApNameCut", AP, "office", KEY5, "<cut>").shows("", "", 0, 1).accepts("", "", 1),
         row("ApAny", AP, "", KEY5, "ANY").shows("ANY", "", 0, 3).accepts("ANY", "", 1),
         row("ApEveryCharacterPasses", AP, "", KEY5, "g <bs>!~")
             .shows("g!~", "", 0, 5)
@@ -432,6 +440,13 @@ std::vector<LeaveCase> leave_cases() {
         row("GatewayPasteBackspaceRefused", RG, "", KEY5, "<paste:1\b>")
             .shows("", MASK, 1, 0)
             .refuses(M1323, "", "", 1),
+        // A cut name no longer gives a key: the key follows it, as typed.
+        row("GatewayNameCutEmptiesTheKey", RG, ID, KEY5, "<cut>")
+            .shows("", "", 0, 1)
+            .refuses(M1323, "", "", 1),
+        row("GatewayNameClearedThenTyped", RG, ID, KEY5, "<clear>9f8e7d")
+            .shows("9f8e7d", "f8e7d", 0, 7)
+            .accepts("9f8e7d", "", 1, {"f8e7d", 1, true}),
         row("GatewayKeyPasteReplacesMask", RG, ID, KEY5, "", 0, "<paste:pqrst>")
             .shows(ID, "pqrst", 0, 1)
             .accepts(ID, "", 1, {"pqrst", 1, true}),

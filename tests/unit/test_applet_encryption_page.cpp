@@ -385,6 +385,11 @@ std::vector<PageCase> page_cases() {
          ACCEPTED, NONE, all},
         {"PasteHexWithASpaceRefused", empty, HEXM, steps(paste(1, "a1b2c 3d4e5")), blank, 1, 0,
          ACCEPTED, NONE, empty},
+        // A control character pasted would land as a character: no hex digit.
+        {"PasteHexWithABackspaceRefused", empty, HEXM, steps(paste(1, "a1b2c3d4e\b")), blank, 1, 0,
+         ACCEPTED, NONE, empty},
+        {"PasteHexWithATabRefused", all, HEXM, steps(paste(2, "\ta1b2c3d4e5")), masks, 1, 0,
+         ACCEPTED, NONE, all},
         {"PasteAlphanumericCutToTheLimit", empty, TEXT, steps(paste(1, "0123456789abcdefghij")),
          fields("0123456789abc", "", "", ""), 0, 1, ACCEPTED, NONE, rec(0, 0, "0123456789abc")},
         {"PasteEmptyRemovesTheMask", all, HEXM, steps(paste(4, "")), fields(M, M, M, ""), 0, 1,
