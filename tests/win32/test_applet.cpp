@@ -1,35 +1,15 @@
 // The real applet, RCPANEL48.CPL as built, loaded into this program and run
-// as the Control Panel and installers run it, its dialogs driven from a
-// second thread and read back from the windows; the card is simcard.sys.
-//
-// The Windows version a process sees is fixed when it starts, so each case
-// runs in a child copy of this program that was given its version
-// (AppletUnder); the cases themselves (AppletCase) do nothing in the parent.
-#include <gtest/gtest.h>
-#include <windows.h>
-
-#include <cpl.h>
-#include <prsht.h>
-
+// as the Control Panel and installers run it: its start, its mailbox and
+// exports, the sheet's pages and their rules, typed for real.
 #include <cstring>
-#include <functional>
-#include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "encryption.h"
-#include "gui.h"
-#include "harness.h"
-#include "simcard_service.h"
+#include "applet_session.h"
+
+#include <prsht.h>
 
 namespace {
-
-const char SERVICE[] = "rcsimcard";
-const char GUID[] = "{5C1D0000-0000-4000-8000-000000000042}";
-const char DRIVER_KEY[] = "Software\\Orvix\\Driver";
-const char PROFILES_TITLE[] = "Add/Edit Configuration Profile";
-const char CHILD_VARIABLE[] = "RC_APPLET_CASE";
 
 // Ids of the profile dialog and the About box.
 enum {
@@ -40,159 +20,6 @@ enum {
     HELP_BUTTON = 9,
     ABOUT_TEXT = 1005,
     ABOUT_ITEM = 1600,
-};
-
-bool in_child() { return GetEnvironmentVariableA(CHILD_VARIABLE, nullptr, 0) > 0; }
-
-// Where the cases leave their screenshots (SCREENSHOTS), if anywhere.
-void screenshot(HWND window, const std::string& name) {
-    char dir[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("SCREENSHOTS", dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) return;
-    CreateDirectoryA(dir, nullptr);
-    pump_for(300);  // let the window paint
-    EXPECT_TRUE(save_screenshot(window, std::string(dir, n) + "\\" + name + ".bmp")) << name;
-}
-
-typedef LONG(WINAPI* CplAppletFn)(HWND, UINT, LPARAM, LPARAM);
-typedef DWORD(WINAPI* CmConfigureFn)(DWORD);
-struct TarvoTexts {
-    const char* first;
-    const char* second;
-};
-typedef DWORD(WINAPI* TarvoConfigureFn)(DWORD, const TarvoTexts*, const char**);
-
-// The applet as a Control Panel loads it.
-class LoadedApplet {
-public:
-    LoadedApplet() {
-        module_ = LoadLibraryA((dist_dir() + "\\RCPANEL48.CPL").c_str());
-        if (!module_) return;
-        cpl = reinterpret_cast<CplAppletFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module_, "CPlApplet")));
-        cm_configure = reinterpret_cast<CmConfigureFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module_, "CMConfigure")));
-        tarvo_configure = reinterpret_cast<TarvoConfigureFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module_, "TarvoConfigure")));
-    }
-    ~LoadedApplet() {
-        if (module_) FreeLibrary(module_);
-    }
-    bool loaded() const { return module_ && cpl && cm_configure && tarvo_configure; }
-
-    CplAppletFn cpl = nullptr;
-    CmConfigureFn cm_configure = nullptr;
-    TarvoConfigureFn tarvo_configure = nullptr;
-
-private:
-    HMODULE module_ = nullptr;
-};
-
-// A Control Panel session on its own thread: CPL_INIT, then (when the applet
-// stays) CPL_GETCOUNT, CPL_INQUIRE, a double-click, CPL_STOP; CPL_EXIT.
-class ControlPanelRun {
-public:
-    explicit ControlPanelRun(LoadedApplet& applet) {
-        thread_ = std::thread([this, &applet] {
-            HWND desktop = GetDesktopWindow();
-            init_ = applet.cpl(desktop, CPL_INIT, 0, 0);
-            if (init_) {
-                applet.cpl(desktop, CPL_GETCOUNT, 0, 0);
-                CPLINFO info{};
-                applet.cpl(desktop, CPL_INQUIRE, 0, reinterpret_cast<LPARAM>(&info));
-                info_ = info;
-                applet.cpl(desktop, CPL_DBLCLK, 0, info.lData);
-                applet.cpl(desktop, CPL_STOP, 0, info.lData);
-            }
-            applet.cpl(desktop, CPL_EXIT, 0, 0);
-            done_ = true;
-        });
-    }
-    // Waits for the session to end, pumping this thread's messages.
-    bool finish(DWORD timeout_ms = 20000) {
-        const DWORD start = GetTickCount();
-        while (!done_ && GetTickCount() - start < timeout_ms) pump_for(20);
-        if (!done_) return false;
-        thread_.join();
-        return true;
-    }
-    ~ControlPanelRun() {
-        if (thread_.joinable()) thread_.detach();
-    }
-    LONG init() const { return init_; }
-    const CPLINFO& info() const { return info_; }
-
-private:
-    std::thread thread_;
-    volatile bool done_ = false;
-    LONG init_ = -1;
-    CPLINFO info_{};
-};
-
-SimCardCounters counters() {
-    SimCardControlAnswer answer{};
-    std::string error;
-    EXPECT_TRUE(simcard_read(GUID, 0, &answer, &error)) << error;
-    return answer.counters;
-}
-
-std::string words_text(const std::vector<uint16_t>& words, size_t bytes) {
-    std::string text;
-    for (uint16_t w : words) {
-        text += static_cast<char>(w & 0xFF);
-        text += static_cast<char>(w >> 8);
-    }
-    return text.substr(0, bytes);
-}
-
-// A text record the card stored (0xFC02, 0xFC04: a byte count, then the text).
-std::string text_record(uint16_t id) {
-    std::vector<uint16_t> data;
-    if (simcard_read_record(GUID, id, &data) < 0 || data.empty()) return "<not stored>";
-    return words_text(std::vector<uint16_t>(data.begin() + 1, data.end()), data[0]);
-}
-
-// The encryption record the card stored (0x0900: the 102 characters).
-std::string encryption_record() {
-    std::vector<uint16_t> data;
-    if (simcard_read_record(GUID, 0x0900, &data) < 0) return "<not stored>";
-    return words_text(data, 102);
-}
-
-// An installed adapter of Windows XP (or 2000) whose NetCfgInstanceId names the card.
-Adapter network_adapter(const std::string& version = "winxp") {
-    Adapter a = install_adapter(version);
-    reg_put_string(a.instance_key, "NetCfgInstanceId", GUID);
-    return a;
-}
-
-class AppletCase : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!in_child()) GTEST_SKIP() << "runs in a child with its Windows version";
-        remove_adapters();
-        reg_remove_tree(DRIVER_KEY);
-        std::string error;
-        simcard_service_stop(SERVICE, &error);
-        ASSERT_TRUE(applet_.loaded()) << dist_dir();
-    }
-    void TearDown() override {
-        if (!in_child()) return;
-        std::string error;
-        EXPECT_TRUE(simcard_service_stop(SERVICE, &error)) << error;
-        remove_adapters();
-    }
-    bool start_card(const std::string& device = GUID) {
-        SimcardServiceConfig config;
-        config.service = SERVICE;
-        config.device_name = device;
-        std::string error;
-        const bool ok = simcard_service_start(config, &error);
-        EXPECT_TRUE(ok) << error;
-        return ok;
-    }
-
-    LoadedApplet applet_;
 };
 
 // ---- the cases, each run in a child ----
@@ -419,61 +246,6 @@ enum {
     ENC_KEY_1 = 2116,
 };
 
-// The record an Encryption text decodes to; magic 0 when it does not.
-EncryptionRecord decoded(const std::string& text) {
-    EncryptionRecord r{};
-    decode_valid_encryption_text(text.c_str(), &r);
-    return r;
-}
-
-std::string key_bytes(const EncryptionRecord& r, int k) {
-    return std::string(reinterpret_cast<const char*>(r.keys[k].material), r.keys[k].length);
-}
-
-// A profile 1 of the given type and name, configured, whose sheet the
-// profile dialog's Edit Profile opens.
-Adapter configured_profile(int type, const char* name, const std::string& encryption) {
-    Adapter a = network_adapter();
-    const std::string key = a.instance_key + "\\Config01";
-    reg_put_string(key, "ConfigName", name);
-    reg_put_dword(key, "NetworkType", type);
-    reg_put_string(key, "DesiredSSID", "lan");
-    reg_put_string(key, "Encryption", encryption);
-    // The root holds the current profile's copy: the active set.
-    reg_put_string(a.instance_key, "DesiredSSID", "lan");
-    reg_put_string(a.instance_key, "Encryption", encryption);
-    reg_put_dword(a.instance_key, "ConfigType", 1);
-    reg_put_dword(a.instance_key, "Configured", 1);
-    return a;
-}
-
-// Opens the sheet from the profile dialog; null when it did not come.
-HWND open_sheet(const std::string& caption) {
-    HWND dialog = wait_for_window(PROFILES_TITLE);
-    if (!dialog) return nullptr;
-    press(dialog, EDIT_PROFILE);
-    return wait_for_window(caption);
-}
-
-// OK in the sheet, then OK in the profile dialog that comes back.
-void ok_sheet_and_dialog(HWND sheet) {
-    press_sheet_button(sheet, PSBTN_OK);
-    ASSERT_TRUE(wait_until_gone(sheet));
-    HWND dialog = wait_for_window(PROFILES_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDOK);
-}
-
-// The answer to a refusal: its text, the box closed.
-std::string answer_message_box() {
-    HWND box = wait_for_message_box();
-    if (!box) return "<no message box>";
-    const std::string text = message_box_text(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    wait_until_gone(box);
-    return text;
-}
-
 // A user switching on encryption: profile dialog, Edit Profile, the
 // Encryption page, Enable Data Security, a key typed, OK and OK.
 TEST_F(AppletCase, EncryptionKeyTypedReachesTheRegistryAndTheCard) {
@@ -614,21 +386,6 @@ TEST_F(AppletCase, PeerToPeerBasicPageRefusesAndAccepts) {
 
 // ---- the Advanced, Admin and Adapter pages for real ----
 
-const char RESTART_QUESTION[] =
-    "You must restart your computer before the new settings will take effect.\n\n"
-    "Do you want to restart your computer now?";
-
-// Answers the restart question with No (never Yes under Wine: it would end
-// every windowed process of the prefix, this test included).
-std::string answer_restart_no() {
-    HWND box = wait_for_message_box();
-    if (!box) return "<no message box>";
-    const std::string text = message_box_text(box);
-    PostMessageA(box, WM_COMMAND, text == RESTART_QUESTION ? IDNO : IDOK, 0);
-    wait_until_gone(box);
-    return text;
-}
-
 // NT 4: another interrupt on the Adapter page asks for a restart after OK.
 TEST_F(AppletCase, Nt4InterruptChangeAsksForARestart) {
     Adapter a = install_adapter("nt40");
@@ -757,12 +514,6 @@ TEST_F(AppletCase, AdminPageUnderSoftexHidesTheMacGroup) {
 
 // ---- each case in a child that sees its Windows version ----
 
-struct UnderCase {
-    const char* name;
-    const char* version;
-    const char* test;
-};
-
 const UnderCase UNDER_CASES[] = {
     {"xp_fresh_adapter", "winxp", "FreshAdapterShowsTheDefaultProfile"},
     {"xp_edit_then_ok", "winxp", "EditProfileThenOkSendsTheProfileToTheCard"},
@@ -779,22 +530,11 @@ const UnderCase UNDER_CASES[] = {
     {"xp_admin_softex", "winxp", "AdminPageUnderSoftexHidesTheMacGroup"},
 };
 
-void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
-
 class AppletUnder : public ::testing::TestWithParam<UnderCase> {};
 
 TEST_P(AppletUnder, Runs) {
     if (in_child()) GTEST_SKIP();
-    const UnderCase& c = GetParam();
-    set_windows_version(self_name(), c.version);
-    SetEnvironmentVariableA(CHILD_VARIABLE, "1");
-    const ProcessResult r =
-        run_program(self_path(), {std::string("--gtest_filter=AppletCase.") + c.test}, 120000);
-    SetEnvironmentVariableA(CHILD_VARIABLE, nullptr);
-    set_windows_version(self_name(), "");
-    ASSERT_TRUE(r.started) << r.report;
-    EXPECT_EQ(r.exit_code, 0u) << r.output;
-    EXPECT_NE(r.output.find("[  PASSED  ] 1 test."), std::string::npos) << r.output;
+    run_under("AppletCase", GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Applet, AppletUnder, ::testing::ValuesIn(UNDER_CASES),
