@@ -1,5 +1,7 @@
 #include "applet_session.h"
 
+#include <prsht.h>
+
 #include <cstring>
 
 namespace {
@@ -106,6 +108,14 @@ void ok_sheet_and_dialog(HWND sheet) {
     press(dialog, IDOK);
 }
 
+void cancel_sheet_and_dialog(HWND sheet) {
+    press_sheet_button(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(wait_until_gone(sheet));
+    HWND dialog = wait_for_window(PROFILES_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    press(dialog, IDCANCEL);
+}
+
 // The answer to a refusal: its text, the box closed.
 std::string answer_message_box() {
     HWND box = wait_for_message_box();
@@ -130,8 +140,8 @@ void PrintTo(const UnderCase& c, std::ostream* os) { *os << c.name; }
 void run_under(const char* suite, const UnderCase& c) {
     set_windows_version(self_name(), c.version);
     SetEnvironmentVariableA(CHILD_VARIABLE, "1");
-    const ProcessResult r = run_program(
-        self_path(), {std::string("--gtest_filter=") + suite + "." + c.test}, 120000);
+    const ProcessResult r =
+        run_program(self_path(), {std::string("--gtest_filter=") + suite + "." + c.test}, 120000);
     SetEnvironmentVariableA(CHILD_VARIABLE, nullptr);
     set_windows_version(self_name(), "");
     ASSERT_TRUE(r.started) << r.report;

@@ -137,6 +137,8 @@ std::string key_bytes(const EncryptionRecord& r, int k);
 HWND open_sheet(const std::string& caption);
 // OK in the sheet, then OK in the profile dialog that comes back.
 void ok_sheet_and_dialog(HWND sheet);
+// Cancel in the sheet, then Cancel in the profile dialog that comes back.
+void cancel_sheet_and_dialog(HWND sheet);
 // The answer to a refusal: its text, the box closed with OK.
 std::string answer_message_box();
 // Answers the restart question with No (never Yes under Wine: it would end

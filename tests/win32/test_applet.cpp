@@ -145,11 +145,7 @@ TEST_F(AppletCase, Nt4SheetEndsWithTheAdapterPage) {
               (std::vector<std::string>{"Basic", "Encryption", "Advanced", "Admin", "Adapter"}));
     ASSERT_NE(select_page(sheet, 4), nullptr);
     screenshot(sheet, "page-adapter");
-    press_sheet_button(sheet, PSBTN_CANCEL);
-    ASSERT_TRUE(wait_until_gone(sheet));
-    dialog = wait_for_window(PROFILES_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDCANCEL);
+    cancel_sheet_and_dialog(sheet);
     ASSERT_TRUE(run.finish());
 }
 

@@ -309,11 +309,7 @@ TEST_F(WindowCase, NameCutAndClearAreChanges) {
         EXPECT_EQ(sheet_changes, 1) << message;
     }
     SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(sheet_procedure));
-    press_sheet_button(sheet, PSBTN_CANCEL);
-    ASSERT_TRUE(wait_until_gone(sheet));
-    HWND dialog = wait_for_window(PROFILES_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDCANCEL);
+    cancel_sheet_and_dialog(sheet);
     ASSERT_TRUE(run.finish());
 }
 
@@ -331,8 +327,7 @@ TEST_F(WindowCase, DialogAndSheetFiftyTimesLeaveNothingBehind) {
     for (int i = 0; i < cycles; ++i) {
         HWND dialog = wait_for_window(PROFILES_TITLE);
         ASSERT_NE(dialog, nullptr) << i;
-        const HICON icon =
-            reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+        const HICON icon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
         ASSERT_NE(icon, nullptr) << i;
         press(dialog, 2110);  // Edit Profile
         HWND sheet = wait_for_window("Edit Configuration [Office]");
@@ -360,11 +355,12 @@ TEST_F(WindowCase, DialogAndSheetFiftyTimesLeaveNothingBehind) {
     EXPECT_EQ(icons_left, 0) << "of " << cycles << " closed dialogs' icons";
     EXPECT_EQ(gdi, gdi_at_5) << "GDI objects after 50 openings, against after 5";
     EXPECT_EQ(user, user_at_5) << "window-manager objects after 50 openings, against after 5";
-    std::printf("object counts after 5 and 50 openings: GDI %lu, %lu; USER %lu, %lu; "
-                "icons still valid: %d of %d\n",
-                static_cast<unsigned long>(gdi_at_5), static_cast<unsigned long>(gdi),
-                static_cast<unsigned long>(user_at_5), static_cast<unsigned long>(user),
-                icons_left, cycles);
+    std::printf(
+        "object counts after 5 and 50 openings: GDI %lu, %lu; USER %lu, %lu; "
+        "icons still valid: %d of %d\n",
+        static_cast<unsigned long>(gdi_at_5), static_cast<unsigned long>(gdi),
+        static_cast<unsigned long>(user_at_5), static_cast<unsigned long>(user), icons_left,
+        cycles);
 }
 
 // ---- context help and right-clicks ----
@@ -413,11 +409,7 @@ TEST_F(WindowCase, ContextHelpOfEveryControl) {
         }
         EXPECT_TRUE(take_help_calls().empty());
     }
-    press_sheet_button(sheet, PSBTN_CANCEL);
-    ASSERT_TRUE(wait_until_gone(sheet));
-    dialog = wait_for_window(PROFILES_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDCANCEL);
+    cancel_sheet_and_dialog(sheet);
     ASSERT_TRUE(run.finish());
 }
 
@@ -449,11 +441,7 @@ TEST_F(WindowCase, AdapterPageHelpAndListOrder) {
                   "8000", "9000", "A000", "B000", "C000", "D000", "E000", "F000"}));
     EXPECT_EQ(combo_items(page, 2128),
               (std::vector<std::string>{"3", "4", "5", "7", "9", "10", "11", "12", "15"}));
-    press_sheet_button(sheet, PSBTN_CANCEL);
-    ASSERT_TRUE(wait_until_gone(sheet));
-    HWND dialog = wait_for_window(PROFILES_TITLE);
-    ASSERT_NE(dialog, nullptr);
-    press(dialog, IDCANCEL);
+    cancel_sheet_and_dialog(sheet);
     ASSERT_TRUE(run.finish());
 }
 
@@ -463,8 +451,8 @@ TEST_F(WindowCase, AdapterPageHelpAndListOrder) {
 // get the new values (RTS/CTS on is a threshold of 500, off 2347).
 TEST_F(WindowCase, AdvancedPageSettingsReachTheRegistryAndTheCard) {
     struct Case {
-        int stored;        // PMEnabled and MicroWaveRobustness before
-        DWORD stored_rts;  // RTSThreshold before
+        int stored;                  // PMEnabled and MicroWaveRobustness before
+        DWORD stored_rts;            // RTSThreshold before
         int power, robustness, rts;  // the buttons pressed
         int expected;
         DWORD expected_rts;
