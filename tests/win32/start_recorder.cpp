@@ -1,5 +1,5 @@
 // A stand-in program for the co-installer's Win32 tests: it leaves
-// "<its own path>.ran" holding the command line it was given and the show
+// "<its own path>.ran" (appearing whole, at once) holding the command line it was given and the show
 // settings of its start-up information (dwFlags, wShowWindow), one per line,
 // and ends. Planted as control.exe where no program should be run from, it
 // shows whether one was.
@@ -30,11 +30,16 @@ int main() {
     GetStartupInfoW(&startup);
     const std::string record = utf8(GetCommandLineW()) + "\n" + std::to_string(startup.dwFlags) +
                                "\n" + std::to_string(startup.wShowWindow) + "\n";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // Written whole beside it, then renamed: a test that waits for the record
+    // to appear must never read it half-written.
+    const std::wstring part = path + L".part";
+    HANDLE file = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 2;
     DWORD written = 0;
-    WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+    const BOOL wrote =
+        WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
     CloseHandle(file);
-    return 0;
+    if (!wrote || written != record.size()) return 3;
+    return MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 4;
 }
