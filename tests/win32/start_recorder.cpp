@@ -1,8 +1,7 @@
 // A stand-in program for the co-installer's Win32 tests: it leaves
-// "<its own path>.ran" (appearing whole, at once) holding the command line it was given and the show
-// settings of its start-up information (dwFlags, wShowWindow), one per line,
-// and ends. Planted as control.exe where no program should be run from, it
-// shows whether one was.
+// "<its own path>.ran" (appearing whole, at once) holding the command line it was given and the
+// show settings of its start-up information (dwFlags, wShowWindow), one per line, and ends. Planted
+// as control.exe where no program should be run from, it shows whether one was.
 #include <windows.h>
 
 #include <cstdio>

@@ -533,6 +533,14 @@ BoxSeen seen_and_answered(int answer) {
     return seen;
 }
 
+void expect_box(const BoxSeen& seen, const BoxSeen& expected) {
+    EXPECT_EQ(seen.text, expected.text);
+    EXPECT_EQ(seen.caption, expected.caption) << expected.text;
+    EXPECT_EQ(seen.icon, expected.icon) << expected.text;
+    EXPECT_EQ(seen.buttons, expected.buttons) << expected.text;
+    EXPECT_EQ(seen.owner, expected.owner) << expected.text;
+}
+
 // Warnings carry the warning icon and OK; the restart question the question
 // icon with Yes and No; every caption is empty; a page's rule owns its box
 // by the page (so by the sheet, the page's top-level window), a key
@@ -551,12 +559,9 @@ TEST_F(WindowCase, MessageBoxesAsShown) {
     // The profile dialog's empty name: owned by the dialog.
     clear_text(dialog, 1105);
     press(dialog, 2110);
-    BoxSeen box = seen_and_answered(IDOK);
-    EXPECT_EQ(box.text, "Enter a profile name with a maximum of 32 printable characters.");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.icon, warning);
-    EXPECT_EQ(box.buttons, OK_ONLY);
-    EXPECT_EQ(box.owner, dialog);
+    expect_box(seen_and_answered(IDOK),
+               {"Enter a profile name with a maximum of 32 printable characters.", "", warning,
+                OK_ONLY, dialog});
     type_text(dialog, 1105, "Office");
     press(dialog, 2110);
     HWND sheet = wait_for_window("Edit Configuration [Office]");
@@ -570,12 +575,9 @@ TEST_F(WindowCase, MessageBoxesAsShown) {
     pump_for(300);
     type_text(page, 2116, "abc");
     press_sheet_button(sheet, PSBTN_OK);
-    box = seen_and_answered(IDOK);
-    EXPECT_EQ(box.text, "Use 5 printable characters (or 13 with Duocard (WEP 128))");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.icon, warning);
-    EXPECT_EQ(box.buttons, OK_ONLY);
-    EXPECT_EQ(box.owner, nullptr);
+    expect_box(seen_and_answered(IDOK),
+               {"Use 5 printable characters (or 13 with Duocard (WEP 128))", "", warning, OK_ONLY,
+                nullptr});
     clear_text(page, 2116);
     type_text(page, 2116, "abcde");
 
@@ -586,24 +588,17 @@ TEST_F(WindowCase, MessageBoxesAsShown) {
     pump_for(300);
     type_text(page, 2126, "01601D03BC3A");
     press_sheet_button(sheet, PSBTN_OK);
-    box = seen_and_answered(IDOK);
-    EXPECT_EQ(box.text, "Please enter a valid Local MAC Address.\nExample: 02601D03BC3A");
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.icon, warning);
-    EXPECT_EQ(box.buttons, OK_ONLY);
-    EXPECT_EQ(box.owner, sheet);  // a child's box is owned by its top-level window
+    // A child's box is owned by its top-level window.
+    expect_box(seen_and_answered(IDOK),
+               {"Please enter a valid Local MAC Address.\nExample: 02601D03BC3A", "", warning,
+                OK_ONLY, sheet});
     clear_text(page, 2126);
     type_text(page, 2126, "02601D03BC3A");
 
     // The restart question after the changed address: Yes and No, no owner
     // (the Control Panel's window is the desktop). Answered No.
     ok_sheet_and_dialog(sheet);
-    box = seen_and_answered(IDNO);
-    EXPECT_EQ(box.text, RESTART_QUESTION);
-    EXPECT_EQ(box.caption, "");
-    EXPECT_EQ(box.icon, question);
-    EXPECT_EQ(box.buttons, YES_NO);
-    EXPECT_EQ(box.owner, nullptr);
+    expect_box(seen_and_answered(IDNO), {RESTART_QUESTION, "", question, YES_NO, nullptr});
     ASSERT_TRUE(run.finish());
     EXPECT_EQ(reg_get_string(a.instance_key, "NetworkAddress"), "02601d03bc3a");
 }
